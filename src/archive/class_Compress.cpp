@@ -1,0 +1,404 @@
+#include "class_Compress.h"
+
+#include <zlib.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "uArchiveHooks.h"
+#include "uDates.h"
+#include "uPaths.h"
+#include "uText.h"
+
+namespace {
+
+constexpr const char* kHeadersUnreadable =
+    "Could not read the file headers for the compressed file. The Archive file could possible "
+    "be corrupt";
+constexpr const char* kCannotOpen = "Cannot open the compressed file %s";
+constexpr const char* kSizeMismatch =
+    "The decompressed file's size does not match with the actual size of the file.  The file "
+    "is %s";
+constexpr size_t kInputSize = 65'536;
+constexpr size_t kBlockSize = 4'096;
+
+int32_t ReadInt32(const uint8_t* p) {
+  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                              static_cast<uint32_t>(p[2]) << 16 |
+                              static_cast<uint32_t>(p[3]) << 24);
+}
+
+// The temporary file a member is inflated into before it replaces its target.
+std::string TempNameFor(const std::string& target) { return target + ".~kro"; }
+
+}  // namespace
+
+uint8_t PercentOf(int64_t part, int64_t whole) {
+  if (whole == 0) return 0;
+  double x = static_cast<double>(part) / static_cast<double>(whole) * 100.0;
+  double r = std::floor(x);
+  double frac = x - r;
+  if (frac > 0.5 || (frac == 0.5 && std::fmod(r, 2.0) != 0.0)) r += 1.0;
+  return (r >= 0.0 && r < 256.0) ? static_cast<uint8_t>(r) : 0;
+}
+
+// --- TFileHeader -----------------------------------------------------------------------------
+
+bool TFileHeader::ReadRecord(TCodecFileStream& stream) {
+  return stream.Read(Record.data(), Record.size()) == kHeaderSize;
+}
+
+int32_t TFileHeader::Int(int at) const { return ReadInt32(Record.data() + at); }
+
+double TFileHeader::FileDate() const {
+  double value;
+  std::memcpy(&value, Record.data() + 4, sizeof value);
+  return value;
+}
+
+std::string TFileHeader::RawFileName() const {
+  size_t length = std::min<size_t>(Record[17], kMaxFileName);
+  return std::string(reinterpret_cast<const char*>(Record.data() + 18), length);
+}
+
+std::string TFileHeader::FileName() const { return Cp1252ToUtf8(RawFileName()); }
+
+bool TFileHeader::IsValid() const { return !TrimControls(RawFileName()).empty(); }
+
+// --- TFileHeaders ----------------------------------------------------------------------------
+
+TFileHeader& TFileHeaders::GetFileHeaders(int index) const {
+  if (index < 0 || index >= Count())
+    throw EQuillCompress(Format("%d is an invalid TFileHeader index in TFileHeaders.GetFileHeaders",
+                                {std::to_string(index)}));
+  return *Items[index];
+}
+
+void TFileHeaders::Add(std::unique_ptr<TFileHeader> entry) {
+  if (!entry->IsValid()) throw EQuillCompress("Tried to add an invalid file header");
+  Items.push_back(std::move(entry));
+}
+
+int TFileHeaders::IndexOfFile(const std::string& request) const {
+  std::string key = request.substr(0, request.find(';'));
+  for (int i = 0; i < Count(); ++i)
+    if (SameTextAZ(Items[i]->FileName(), key)) return i;
+  return -1;
+}
+
+void TFileHeaders::ReadDirectory(TCodecFileStream& stream, int64_t offset) {
+  Clear();
+  uint8_t prologue[kPrologueSize];
+  if (!stream.Seek(offset) || stream.Read(prologue, 4) != 4 || stream.Read(prologue + 4, 1) != 1)
+    throw EQuillCompress("Could not read the file header count for the compressed file");
+  int32_t count = ReadInt32(prologue);
+  FSpanned = prologue[4] != 0;
+  // Records never overlap in a sound archive, so the file bounds how many there can be; a
+  // larger count (or records chained in a circle) fails instead of filling memory.
+  int64_t capacity = std::max<int64_t>(0, (stream.Size() - offset - kPrologueSize) / kHeaderSize);
+  int64_t p = offset + kPrologueSize;
+  for (int32_t i = 0; i < count; ++i) {
+    auto entry = std::make_unique<TFileHeader>(Owner);
+    if (i >= capacity || !stream.Seek(p) || !entry->ReadRecord(stream))
+      throw EQuillCompress(kHeadersUnreadable);
+    p = offset + entry->NextHeader();
+    Add(std::move(entry));
+  }
+}
+
+void TFileHeaders::InitTotals(TlzhFileStats& stats) const {
+  stats.TotalBytesDone = 0;
+  stats.TotalPercent = 0;
+  stats.FileDone = 0;
+  ComputeTotals(stats);
+  stats.TotalRatio = PercentOf(stats.TotalCompressedSize, stats.TotalSize);
+}
+
+void TFileHeaders::ComputeTotals(TlzhFileStats& stats) const {
+  stats.TotalCompressedSize = 0;
+  stats.TotalSize = 0;
+  for (const auto& item : Items) {
+    stats.TotalSize += item->FileSize();
+    stats.TotalCompressedSize += item->CompressedSize();
+  }
+}
+
+// --- TQuillCompress --------------------------------------------------------------------------
+
+TQuillCompress::TQuillCompress() : FHeaders(std::make_unique<TFileHeaders>(this)) {}
+
+TQuillCompress::~TQuillCompress() = default;
+
+void TQuillCompress::SetCompressedFile(const std::string& value) {
+  if (SameTextAZ(value, FCompressedFile)) return;
+  // Disk files of one spanned set share their directory.
+  if (FHeadersLoaded &&
+      !SameTextAZ(ChangeFileExt(value, ".1"), ChangeFileExt(FCompressedFile, ".1")))
+    FHeadersLoaded = false;
+  FCompressedFile = value;
+}
+
+void TQuillCompress::SetFilesToProcess(std::vector<std::string> list) {
+  std::erase_if(list, [](const std::string& line) { return TrimControls(line).empty(); });
+  FFilesToProcess = std::move(list);
+}
+
+void TQuillCompress::RefuseCurrentFile(const std::string& wouldBePath) {
+  FRefused = true;
+  RefusedPath = wouldBePath;
+}
+
+void TQuillCompress::ReadHeaders() {
+  FHeadersLoaded = false;
+  if (!fsys::FileExists(FCompressedFile))
+    throw EQuillCompress(Format(kCannotOpen, {FCompressedFile}));
+  TCodecFileStream stream(FCompressedFile, fmOpenRead, 0, "");
+  try {
+    FHeaders->ReadDirectory(stream, Offset);
+  } catch (const std::exception&) {
+    throw EQuillCompress(kHeadersUnreadable);
+  }
+  FHeadersLoaded = true;
+}
+
+void TQuillCompress::LoadHeadersIfNeeded() {
+  if (!FHeadersLoaded) ReadHeaders();
+}
+
+int TQuillCompress::GetFileCount() {
+  LoadHeadersIfNeeded();
+  return FHeaders->Count();
+}
+
+void TQuillCompress::ListFiles() {
+  LoadHeadersIfNeeded();
+  FHeaders->InitTotals(Stats);
+  for (int i = 0; i < FHeaders->Count(); ++i) {
+    FillFileStats(FHeaders->GetFileHeaders(i));
+    if (OnListing) OnListing(*this, Stats);
+  }
+}
+
+void TQuillCompress::FillFileStats(const TFileHeader& entry) {
+  Stats.FileName = entry.FileName();
+  Stats.FileSize = entry.FileSize();
+  Stats.CompressedSize = entry.CompressedSize();
+  Stats.FileBytesDone = 0;
+  Stats.FilePercent = 0;
+  Stats.FileDone = 0;
+  Stats.Ratio = PercentOf(entry.CompressedSize(), entry.FileSize());
+  Stats.Header = entry.Record;
+}
+
+void TQuillCompress::OpenDiskFile(int diskNumber, std::string& fileName, TFileMode mode) {
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    ArchiveStream.reset();
+    if (FHeaders->Spanned()) fileName = ChangeFileExt(fileName, "." + std::to_string(diskNumber));
+    if (!fsys::FileExists(fileName)) {
+      if (!OnNewDisk)
+        throw EQuillCompress(
+            Format("Could not open the correct disk file %d", {std::to_string(diskNumber)}));
+      std::string folder = FolderPart(fileName);
+      if (!folder.empty() && fsys::IsPathDelim(folder.back())) folder.pop_back();
+      std::string path = folder;
+      OnNewDisk(*this, diskNumber, path);
+      fileName = IncludeTrailingDelimiter(path) + LastComponent(fileName);
+    }
+    if (fsys::FileExists(fileName)) {
+      ArchiveStream = std::make_unique<TCodecFileStream>(fileName, mode, 0, "");
+      return;
+    }
+  }
+  throw EQuillCompress(Format(kCannotOpen, {fileName}));
+}
+
+void TQuillCompress::DiskFull() {
+  if (!OnFullDisk) throw EqcDiskFull();
+  OnFullDisk(*this);
+}
+
+void TQuillCompress::ReportCreateFailure(const std::string& target, int errorCode) {
+  if (OnError)
+    OnError(*this, target, errorCode);
+  else
+    ArchiveHooks().ShowMessage(
+        Format("Datei %s kann nicht erzeugt werden! Fehler=%d", {target, "-1"}));
+}
+
+void TQuillCompress::ExtractFiles() {
+  Abort = false;
+  ArchiveStream.reset();
+  auto finish = [this] {
+    ArchiveStream.reset();
+    FFilesToProcess.clear();
+    CurrentTargetName.clear();
+  };
+  try {
+    LoadHeadersIfNeeded();
+    CurrentDisk = 0;
+    FHeaders->InitTotals(Stats);
+    FHeaders->ComputeTotals(Stats);
+    const std::vector<std::string> lines = FFilesToProcess;
+    for (const std::string& line : lines) ExtractOne(line);
+  } catch (const EqcAborted&) {
+    finish();
+    if (OnAborted) OnAborted(*this);
+    return;
+  } catch (const EAbort&) {
+    finish();
+    return;
+  } catch (...) {
+    finish();
+    Abort = true;
+    throw;
+  }
+  finish();
+}
+
+void TQuillCompress::ExtractOne(const std::string& request) {
+  SkipCurrentFile = false;
+  FRefused = false;
+  RefusedPath.clear();
+  int index = FHeaders->IndexOfFile(request);
+  if (index < 0)
+    throw EQuillCompress(
+        Format("The file <%s> was not found in the archive <%s>", {request, FCompressedFile}));
+  CurrentHeader = &FHeaders->GetFileHeaders(index);
+  FillFileStats(*CurrentHeader);
+  if (TrimControls(CurrentTargetName).empty()) CurrentTargetName = LastComponent(Stats.FileName);
+  if (OnBeforeExtracting) OnBeforeExtracting(*this, Stats);
+
+  auto computeTarget = [this] {
+    CurrentTargetName = LastComponent(CurrentTargetName);
+    // The flat rule keeps only the last component; it must still name a plain file.
+    if (!IsSafeComponent(CurrentTargetName)) FRefused = true;
+    return IncludeTrailingDelimiter(ExtractDirectory) + CurrentTargetName;
+  };
+  std::string target = computeTarget();
+  if (!FRefused && OnReplace && fsys::FileExists(target)) {
+    OnReplace(*this, Stats);
+    target = computeTarget();
+  }
+  auto memberDone = [this] { CurrentTargetName.clear(); };
+  if (SkipCurrentFile) {
+    Stats.FileDone = 1;
+    if (OnStatus) OnStatus(*this, Stats);
+    return memberDone();
+  }
+  if (FRefused) {
+    ReportCreateFailure(RefusedPath.empty() ? target : RefusedPath, fsys::InvalidNameError());
+    return memberDone();
+  }
+
+  OpenDiskFile(CurrentHeader->FirstDisk() == 0 ? 1 : CurrentHeader->FirstDisk(), FCompressedFile,
+               fmOpenRead);
+  CurrentDisk = CurrentHeader->FirstDisk();
+
+  int error = 0;
+  std::string folder = FolderPart(target);
+  fsys::TFile output;
+  std::string temp = TempNameFor(target);
+  if (folder.empty() || fsys::ForceDirectories(folder, &error))
+    output = fsys::TFile::Create(temp, &error);
+  if (!output.IsOpen()) {
+    ArchiveStream.reset();
+    ReportCreateFailure(target, error);
+    return memberDone();
+  }
+  try {
+    InflateMember(output);
+    Stats.FileDone = 1;
+    if (OnStatus) OnStatus(*this, Stats);
+    if (output.Size() != CurrentHeader->FileSize())
+      throw EQuillCompress(Format(kSizeMismatch, {Stats.FileName}));
+    output.Close();
+    uint16_t dosDate, dosTime;
+    DateTimeToDos(CurrentHeader->FileDate(), dosDate, dosTime);
+    if (!ArchiveHooks().SetFileDate(temp, dosDate, dosTime))
+      throw EQuillCompress("Cannot set the date of the file just extracted.");
+  } catch (...) {
+    output.Close();
+    fsys::RemoveFile(temp);
+    throw;
+  }
+  ArchiveStream.reset();
+  // A target in use cannot be replaced; it keeps its old content and is reported.
+  if (!fsys::RenameOver(temp, target, &error)) {
+    fsys::RemoveFile(temp);
+    ReportCreateFailure(target, error);
+  }
+  memberDone();
+}
+
+void TQuillCompress::InflateMember(fsys::TFile& output) {
+  z_stream zs{};
+  if (inflateInit(&zs) != Z_OK) throw Exception("error");
+  struct End {
+    z_stream& zs;
+    ~End() { inflateEnd(&zs); }
+  } end{zs};
+
+  auto input = std::make_unique<uint8_t[]>(kInputSize);
+  uint8_t block[kBlockSize];
+  const int lastDisk = CurrentHeader->LastDisk();
+  const int64_t lastByte = Offset + CurrentHeader->LastByte();
+  // A member whose data cannot be reached reads as empty and then fails the size check.
+  bool inputOpen = ArchiveStream->Seek(Offset + CurrentHeader->DataPosition());
+  bool streamEnded = false;
+
+  auto readInput = [&]() -> int64_t {
+    if (!inputOpen) return 0;
+    int64_t want = kInputSize;
+    if (CurrentDisk == lastDisk) {
+      int64_t p = ArchiveStream->Position();
+      if (lastByte < p) return 0;
+      want = std::min<int64_t>(want, lastByte - p + 1);
+    }
+    return std::max<int64_t>(0, ArchiveStream->Read(input.get(), static_cast<size_t>(want)));
+  };
+
+  for (int disks = lastDisk - CurrentDisk + 1; disks > 0;) {
+    zs.next_out = block;
+    zs.avail_out = kBlockSize;
+    while (zs.avail_out > 0 && !streamEnded) {
+      if (zs.avail_in == 0) {
+        int64_t n = readInput();
+        if (n == 0) break;
+        zs.next_in = input.get();
+        zs.avail_in = static_cast<uInt>(n);
+      }
+      int result = inflate(&zs, Z_NO_FLUSH);
+      // A preset dictionary is never supplied; waiting for one would spin.
+      if (result < 0 || result == Z_NEED_DICT) throw Exception("error");
+      streamEnded = result == Z_STREAM_END;
+    }
+    size_t n = kBlockSize - zs.avail_out;
+    if (Abort) throw EqcAborted();
+    ArchiveHooks().ProcessMessages();
+    if (n > 0) {
+      WriteBlock(output, block, n);
+      continue;
+    }
+    if (streamEnded) break;
+    if (CurrentDisk < lastDisk) {
+      ++CurrentDisk;
+      OpenDiskFile(CurrentDisk, FCompressedFile, fmOpenRead);
+      inputOpen = ArchiveStream->Seek(0);
+      zs.avail_in = 0;
+    }
+    --disks;
+  }
+}
+
+void TQuillCompress::WriteBlock(fsys::TFile& output, const uint8_t* block, size_t n) {
+  // Never more than the member claims: a stream that inflates further is corrupt (or a bomb).
+  if (static_cast<int64_t>(Stats.FileBytesDone) + static_cast<int64_t>(n) > Stats.FileSize)
+    throw EQuillCompress(Format(kSizeMismatch, {Stats.FileName}));
+  int64_t written = std::max<int64_t>(0, output.Write(block, n));
+  if (written < static_cast<int64_t>(n)) DiskFull();
+  Stats.FileBytesDone += static_cast<int32_t>(written);
+  Stats.TotalBytesDone += written;
+  Stats.FilePercent = PercentOf(Stats.FileBytesDone, Stats.FileSize);
+  Stats.TotalPercent = PercentOf(Stats.TotalBytesDone, Stats.TotalSize);
+  if (OnStatus) OnStatus(*this, Stats);
+}

@@ -1,0 +1,217 @@
+// The package archive: its container format, the directory that reads it, and TQuillCompress,
+// the component that lists and extracts members (and, for the packing tool, writes archives).
+//
+// Container at archive start A (the component's Offset); integers little-endian, signed 32-bit
+// unless noted; every position is relative to A.
+//
+//   A+0    HeaderCount   int32   number of directory records (0 or less: none)
+//   A+4    Spanned       uint8   0: one file; else members may continue over disk files
+//   A+5    first directory record
+//
+//   Directory record, 156 bytes:
+//   +0     FileNumber      int32    1-based number in directory order (not used when reading)
+//   +4     FileDate        double   days since 1899-12-30 00:00, local time
+//   +12    LastDisk        uint8    disk holding the member's last compressed byte
+//   +13    LastByte        int32    position of that byte on LastDisk, inclusive
+//   +17    name length     uint8    0 to 100
+//   +18    FileName        100      code page 1252, zero-padded
+//   +118   NextHeader      int32    position of the next record
+//   +122   FileSize        int32    size after inflation
+//   +126   DataPosition    int32    position of the first compressed byte on FirstDisk
+//   +130   CompressedSize  int32
+//   +134   FirstDisk       uint8
+//   +135   Reserved        21       zero
+//
+// Member data is one zlib stream (78 DA as written here). The single-file layout written by
+// the packing side:
+//
+//   | prologue | record 1 | data 1 | record 2 | data 2 | ... |
+//   DataPosition = record + 156, LastByte = DataPosition + CompressedSize - 1,
+//   NextHeader = LastByte + 1; the last NextHeader is the archive's length.
+//
+// Spanned sets: disk n is the archive's name with its extension replaced by ".n"; a member
+// continues from byte 0 of each following disk to LastByte on LastDisk. The directory is read
+// from the file named as the archive only.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "uExceptions.h"
+#include "uStreams.h"
+
+class TQuillCompress;
+
+inline constexpr int kHeaderSize = 156;
+inline constexpr int kPrologueSize = 5;
+inline constexpr int kMaxFileName = 100;
+
+using THeaderRecord = std::array<uint8_t, kHeaderSize>;
+
+// The per-file status record passed with every event. The totals are 64-bit: sums of 32-bit
+// sizes over a whole directory must not wrap.
+struct TlzhFileStats {
+  uint8_t FilePercent = 0;
+  int32_t FileBytesDone = 0;
+  std::string FileName;  // UTF-8, with its stored backslash path
+  int32_t CompressedSize = 0;
+  uint8_t Ratio = 0;
+  int32_t FileSize = 0;
+  THeaderRecord Header{};
+  uint8_t FileDone = 0;
+  uint8_t TotalPercent = 0;
+  int64_t TotalBytesDone = 0;
+  int64_t TotalCompressedSize = 0;
+  uint8_t TotalRatio = 0;
+  int64_t TotalSize = 0;
+};
+
+// part / whole x 100, rounded half to even; 0 when it cannot be computed or does not fit a byte.
+uint8_t PercentOf(int64_t part, int64_t whole);
+
+class TFileHeader {
+ public:
+  explicit TFileHeader(TQuillCompress* owner) : Owner(owner) {}
+  // Reads exactly 156 bytes at the stream's position; false when fewer arrive.
+  bool ReadRecord(TCodecFileStream& stream);
+  bool IsValid() const;
+
+  int32_t FileNumber() const { return Int(0); }
+  double FileDate() const;
+  uint8_t LastDisk() const { return Record[12]; }
+  int32_t LastByte() const { return Int(13); }
+  std::string FileName() const;     // UTF-8
+  std::string RawFileName() const;  // code page 1252, as stored
+  int32_t NextHeader() const { return Int(118); }
+  int32_t FileSize() const { return Int(122); }
+  int32_t DataPosition() const { return Int(126); }
+  int32_t CompressedSize() const { return Int(130); }
+  uint8_t FirstDisk() const { return Record[134]; }
+
+  TQuillCompress* const Owner;
+  THeaderRecord Record{};
+
+ private:
+  int32_t Int(int at) const;
+};
+
+class TFileHeaders {
+ public:
+  explicit TFileHeaders(TQuillCompress* owner) : Owner(owner) {}
+
+  int Count() const { return static_cast<int>(Items.size()); }
+  // Raises EQuillCompress "%d is an invalid TFileHeader index in TFileHeaders.GetFileHeaders".
+  TFileHeader& GetFileHeaders(int index) const;
+  // Raises EQuillCompress "Tried to add an invalid file header" for a blank name.
+  void Add(std::unique_ptr<TFileHeader> entry);
+  void Clear() { Items.clear(); }
+  // The request's text before its first semicolon names the entry; letters A to Z match
+  // without regard to case. -1 when none matches.
+  int IndexOfFile(const std::string& request) const;
+  // Replaces the list with the directory at the offset; raises EQuillCompress.
+  void ReadDirectory(TCodecFileStream& stream, int64_t offset);
+  bool Spanned() const { return FSpanned; }
+
+  void InitTotals(TlzhFileStats& stats) const;
+  void ComputeTotals(TlzhFileStats& stats) const;
+
+  TQuillCompress* const Owner;
+
+ private:
+  std::vector<std::unique_ptr<TFileHeader>> Items;
+  bool FSpanned = false;
+};
+
+enum TCompressionLevel { clNone, clFastest, clDefault, clMax };
+enum TOverwriteType { owAlways, owNever, owVersion, owDate, owVersionDate };
+
+using TNotifyEvent = std::function<void(TQuillCompress& sender)>;
+using TlzhFileStatsEvent =
+    std::function<void(TQuillCompress& quillCompress, const TlzhFileStats& fileStats)>;
+using TlzhNewDiskEvent =
+    std::function<void(TQuillCompress& quillCompress, int diskNumber, std::string& path)>;
+using TLZHErrorEvent =
+    std::function<void(TQuillCompress& compressor, const std::string& aFileName, int aErrorCode)>;
+
+// One file for the writing side: where its bytes come from and how the archive names it.
+struct TPackItem {
+  std::string SourcePath;
+  std::string StoredName;  // UTF-8; stored in code page 1252, at most 100 bytes
+  double FileDate = 0;
+};
+
+class TQuillCompress {
+ public:
+  TQuillCompress();
+  virtual ~TQuillCompress();
+  TQuillCompress(const TQuillCompress&) = delete;
+  TQuillCompress& operator=(const TQuillCompress&) = delete;
+
+  // Published properties.
+  bool Abort = false;
+  const std::string& CompressedFile() const { return FCompressedFile; }
+  void SetCompressedFile(const std::string& value);
+  TCompressionLevel CompressionLevel = clMax;
+  std::string ExtractDirectory;
+  const std::vector<std::string>& FilesToProcess() const { return FFilesToProcess; }
+  void SetFilesToProcess(std::vector<std::string> list);
+  void AddFileToProcess(const std::string& name) { FFilesToProcess.push_back(name); }
+  int64_t Offset = 0;
+  TOverwriteType Overwrite = owAlways;
+  TNotifyEvent OnAborted;
+  TlzhFileStatsEvent OnAfterAdding;
+  TlzhFileStatsEvent OnBeforeAdding;
+  TlzhFileStatsEvent OnAfterExtracting;  // kept for the forms; extraction reports through OnStatus
+  TlzhFileStatsEvent OnBeforeExtracting;
+  TNotifyEvent OnFullDisk;
+  TlzhFileStatsEvent OnListing;
+  TlzhNewDiskEvent OnNewDisk;
+  TlzhFileStatsEvent OnReplace;
+  TlzhFileStatsEvent OnStatus;
+  TLZHErrorEvent OnError;
+
+  // Run-time state a handler of OnBeforeExtracting or OnReplace may set.
+  std::string CurrentTargetName;
+  bool SkipCurrentFile = false;
+  // Set by a handler (or the engine) to refuse the current member: it is reported as a
+  // target that cannot be created, under RefusedPath when one is given, and nothing is written.
+  void RefuseCurrentFile(const std::string& wouldBePath = {});
+
+  void ReadHeaders();
+  int GetFileCount();
+  void ListFiles();
+  void ExtractFiles();
+  // Writes a new single-file archive at CompressedFile holding the items in order, through a
+  // temporary file so that a failure leaves no partial archive. Raises EQuillCompress.
+  void AddFiles(const std::vector<TPackItem>& items);
+  // The fallback when OnFullDisk is not assigned raises EqcDiskFull.
+  virtual void DiskFull();
+  void OpenDiskFile(int diskNumber, std::string& fileName, TFileMode mode);
+
+  bool HeadersLoaded() const { return FHeadersLoaded; }
+  TFileHeaders& Headers() { return *FHeaders; }
+  const TlzhFileStats& FileStats() const { return Stats; }
+
+ private:
+  void LoadHeadersIfNeeded();
+  void FillFileStats(const TFileHeader& entry);
+  void ExtractOne(const std::string& request);
+  void ReportCreateFailure(const std::string& target, int errorCode);
+  void InflateMember(fsys::TFile& output);
+  void WriteBlock(fsys::TFile& output, const uint8_t* block, size_t n);
+
+  std::string FCompressedFile;
+  std::vector<std::string> FFilesToProcess;
+  bool FHeadersLoaded = false;
+  std::unique_ptr<TFileHeaders> FHeaders;
+  const TFileHeader* CurrentHeader = nullptr;
+  int CurrentDisk = 0;
+  std::unique_ptr<TCodecFileStream> ArchiveStream;
+  bool FRefused = false;
+  std::string RefusedPath;
+  TlzhFileStats Stats;
+};

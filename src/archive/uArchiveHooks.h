@@ -1,0 +1,18 @@
+// What the archive needs of the program around it, installed at start: letting pending window
+// messages run between output blocks (the only way a stop request reaches a running
+// extraction), the fallback message box, and setting a file's date. The defaults suit a
+// console program: no messages to run, the box goes to standard error, dates go through the
+// file layer.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct TArchiveHooks {
+  void (*ProcessMessages)();
+  void (*ShowMessage)(const std::string& text);
+  bool (*SetFileDate)(const std::string& path, uint16_t dosDate, uint16_t dosTime);
+};
+
+TArchiveHooks& ArchiveHooks();
+TArchiveHooks DefaultArchiveHooks();

@@ -1,0 +1,80 @@
+// The few file-system operations the archive needs, over the operating system's own calls.
+// Paths are UTF-8. Error codes are the system's own: Win32 error codes on Windows, errno
+// values elsewhere. Natively this is POSIX (uFileSys_posix.cpp); the Windows build links the
+// Win32 version from src/winsys, so this subsystem itself never sees <windows.h>.
+// (std::filesystem would do, but costs some 900 KB in a static Windows build, and setup.exe
+// must stay below 302,080 bytes.)
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fsys {
+
+#ifdef _WIN32
+inline constexpr char kPathDelim = '\\';
+// Windows accepts either slash between components.
+inline bool IsPathDelim(char c) { return c == '/' || c == '\\'; }
+#else
+inline constexpr char kPathDelim = '/';
+inline bool IsPathDelim(char c) { return c == '/'; }
+#endif
+
+// The error code for a name the file system would refuse or that would leave its folder.
+int InvalidNameError();
+
+// An open file. Move-only; closes on destruction.
+class TFile {
+ public:
+  TFile() = default;
+  TFile(TFile&& other) noexcept : Handle(other.Handle) { other.Handle = kNone; }
+  TFile& operator=(TFile&& other) noexcept;
+  TFile(const TFile&) = delete;
+  TFile& operator=(const TFile&) = delete;
+  ~TFile() { Close(); }
+
+  // Reading, with others allowed to read and write meanwhile.
+  static TFile OpenRead(const std::string& path, int* error = nullptr);
+  // A new file in place of any existing one, for writing, shared with nobody.
+  static TFile Create(const std::string& path, int* error = nullptr);
+
+  bool IsOpen() const { return Handle != kNone; }
+  // Bytes read or written, -1 on failure; loops over short transfers.
+  int64_t Read(void* buffer, size_t count);
+  int64_t Write(const void* buffer, size_t count);
+  bool Seek(int64_t position);
+  int64_t Position() const;
+  int64_t Size() const;
+  void Close();
+
+ private:
+  static constexpr intptr_t kNone = -1;
+  explicit TFile(intptr_t handle) : Handle(handle) {}
+  intptr_t Handle = kNone;
+};
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+// Creates the folder with every missing parent; true when it exists afterwards.
+bool ForceDirectories(const std::string& path, int* error = nullptr);
+bool RemoveFile(const std::string& path);
+// Moves a file over another, replacing it in one step where the system allows.
+bool RenameOver(const std::string& from, const std::string& to, int* error = nullptr);
+std::optional<int64_t> FileSize(const std::string& path);
+
+// Last-write time as local date and time, in days since 1899-12-30 (the archive's dates).
+std::optional<double> FileDateTime(const std::string& path);
+// Sets the last-write time from a local DOS date and time (two-second resolution).
+bool SetFileDosDateTime(const std::string& path, uint16_t dosDate, uint16_t dosTime);
+
+struct TDirEntry {
+  std::string Name;
+  bool IsDirectory;
+};
+// The entries of a folder without "." and "..", in no particular order; nothing on failure.
+std::optional<std::vector<TDirEntry>> ListDirectory(const std::string& path);
+
+}  // namespace fsys

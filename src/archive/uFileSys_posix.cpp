@@ -1,0 +1,168 @@
+// The file layer over POSIX, for the native build (kropack, tests, fuzzing).
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include "uDates.h"
+#include "uFileSys.h"
+
+namespace fsys {
+
+int InvalidNameError() { return EINVAL; }
+
+namespace {
+
+void SetError(int* error) {
+  if (error) *error = errno;
+}
+
+}  // namespace
+
+TFile& TFile::operator=(TFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    Handle = other.Handle;
+    other.Handle = kNone;
+  }
+  return *this;
+}
+
+TFile TFile::OpenRead(const std::string& path, int* error) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) SetError(error);
+  // A folder opens on POSIX but is no file to read.
+  struct stat st;
+  if (fd >= 0 && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
+    ::close(fd);
+    if (error) *error = EISDIR;
+    return TFile();
+  }
+  return TFile(fd < 0 ? kNone : fd);
+}
+
+TFile TFile::Create(const std::string& path, int* error) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) SetError(error);
+  return TFile(fd < 0 ? kNone : fd);
+}
+
+int64_t TFile::Read(void* buffer, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::read(static_cast<int>(Handle), static_cast<char*>(buffer) + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<int64_t>(done);
+}
+
+int64_t TFile::Write(const void* buffer, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n =
+        ::write(static_cast<int>(Handle), static_cast<const char*>(buffer) + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<int64_t>(done);
+}
+
+bool TFile::Seek(int64_t position) {
+  return position >= 0 && ::lseek(static_cast<int>(Handle), position, SEEK_SET) == position;
+}
+
+int64_t TFile::Position() const { return ::lseek(static_cast<int>(Handle), 0, SEEK_CUR); }
+
+int64_t TFile::Size() const {
+  struct stat st;
+  return ::fstat(static_cast<int>(Handle), &st) == 0 ? st.st_size : -1;
+}
+
+void TFile::Close() {
+  if (Handle != kNone) ::close(static_cast<int>(Handle));
+  Handle = kNone;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool ForceDirectories(const std::string& path, int* error) {
+  std::string dir = path;
+  while (dir.size() > 1 && IsPathDelim(dir.back())) dir.pop_back();
+  if (dir.empty() || DirectoryExists(dir)) return true;
+  auto cut = dir.find_last_of(kPathDelim);
+  if (cut != std::string::npos && cut > 0 && !ForceDirectories(dir.substr(0, cut), error))
+    return false;
+  if (::mkdir(dir.c_str(), 0755) == 0 || (errno == EEXIST && DirectoryExists(dir))) return true;
+  SetError(error);
+  return false;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool RenameOver(const std::string& from, const std::string& to, int* error) {
+  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  SetError(error);
+  return false;
+}
+
+std::optional<int64_t> FileSize(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+  return st.st_size;
+}
+
+std::optional<double> FileDateTime(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  struct tm local;
+  if (!::localtime_r(&st.st_mtim.tv_sec, &local)) return std::nullopt;
+  return EncodeDateTime({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                         local.tm_min, local.tm_sec,
+                         static_cast<int>(st.st_mtim.tv_nsec / 1'000'000)});
+}
+
+bool SetFileDosDateTime(const std::string& path, uint16_t dosDate, uint16_t dosTime) {
+  struct tm local = {};
+  local.tm_year = (dosDate >> 9) + 80;
+  local.tm_mon = ((dosDate >> 5) & 15) - 1;
+  local.tm_mday = dosDate & 31;
+  local.tm_hour = dosTime >> 11;
+  local.tm_min = (dosTime >> 5) & 63;
+  local.tm_sec = (dosTime & 31) * 2;
+  local.tm_isdst = -1;
+  time_t t = ::mktime(&local);
+  if (t == static_cast<time_t>(-1)) return false;
+  struct timespec times[2] = {{t, 0}, {t, 0}};
+  return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+std::optional<std::vector<TDirEntry>> ListDirectory(const std::string& path) {
+  DIR* dir = ::opendir(path.c_str());
+  if (!dir) return std::nullopt;
+  std::vector<TDirEntry> entries;
+  while (struct dirent* e = ::readdir(dir)) {
+    std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    entries.push_back({name, DirectoryExists(path + "/" + name)});
+  }
+  ::closedir(dir);
+  return entries;
+}
+
+}  // namespace fsys

@@ -1,0 +1,152 @@
+// Owners for every kind of system handle, each made from one template: the close function is
+// a template argument, copying is deleted, moving hands the handle on. Guards below cover the
+// releases that need two values. No manual close paths elsewhere.
+#pragma once
+
+#include <objbase.h>
+#include <windows.h>
+
+#include <utility>
+
+template <typename T, auto Close, T Invalid = T{}>
+class THandle {
+ public:
+  THandle() = default;
+  explicit THandle(T handle) : Value(handle) {}
+  THandle(THandle&& other) noexcept : Value(std::exchange(other.Value, Invalid)) {}
+  THandle& operator=(THandle&& other) noexcept {
+    if (this != &other) Reset(std::exchange(other.Value, Invalid));
+    return *this;
+  }
+  THandle(const THandle&) = delete;
+  THandle& operator=(const THandle&) = delete;
+  ~THandle() { Reset(); }
+
+  T Get() const { return Value; }
+  explicit operator bool() const { return Value != Invalid; }
+  T Release() { return std::exchange(Value, Invalid); }
+  void Reset(T handle = Invalid) {
+    if (Value != Invalid) Close(Value);
+    Value = handle;
+  }
+
+ private:
+  T Value = Invalid;
+};
+
+namespace handles_detail {
+inline void CloseFile(HANDLE h) { CloseHandle(h); }
+inline void CloseFind(HANDLE h) { FindClose(h); }
+inline void CloseKey(HKEY h) { RegCloseKey(h); }
+inline void DeleteGdi(HGDIOBJ h) { DeleteObject(h); }
+inline void DeleteMemDC(HDC h) { DeleteDC(h); }
+inline void Destroy(HWND h) { DestroyWindow(h); }
+inline void Unload(HMODULE h) { FreeLibrary(h); }
+inline void DestroyIconHandle(HICON h) { DestroyIcon(h); }
+inline void DestroyMenuHandle(HMENU h) { DestroyMenu(h); }
+inline void FreeCoMem(void* p) { CoTaskMemFree(p); }
+}  // namespace handles_detail
+
+struct TFileHandle : THandle<HANDLE, handles_detail::CloseFile, nullptr> {
+  using THandle::THandle;
+  // Takes the result of CreateFile: INVALID_HANDLE_VALUE becomes empty.
+  static TFileHandle FromCreate(HANDLE h) {
+    return TFileHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+  }
+};
+struct TFindHandle : THandle<HANDLE, handles_detail::CloseFind, nullptr> {
+  using THandle::THandle;
+  static TFindHandle FromFind(HANDLE h) {
+    return TFindHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+  }
+};
+using TKeyHandle = THandle<HKEY, handles_detail::CloseKey>;
+using TGdiObject = THandle<HGDIOBJ, handles_detail::DeleteGdi>;
+using TMemoryDC = THandle<HDC, handles_detail::DeleteMemDC>;
+using TWindowHandle = THandle<HWND, handles_detail::Destroy>;
+using TModuleHandle = THandle<HMODULE, handles_detail::Unload>;
+using TIconHandle = THandle<HICON, handles_detail::DestroyIconHandle>;
+using TMenuHandle = THandle<HMENU, handles_detail::DestroyMenuHandle>;
+using TCoMemory = THandle<void*, handles_detail::FreeCoMem>;
+
+// A COM interface pointer, released once.
+template <typename I>
+class TComPtr {
+ public:
+  TComPtr() = default;
+  TComPtr(TComPtr&& other) noexcept : P(std::exchange(other.P, nullptr)) {}
+  TComPtr& operator=(TComPtr&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      P = std::exchange(other.P, nullptr);
+    }
+    return *this;
+  }
+  TComPtr(const TComPtr&) = delete;
+  TComPtr& operator=(const TComPtr&) = delete;
+  ~TComPtr() { Reset(); }
+
+  I* Get() const { return P; }
+  I* operator->() const { return P; }
+  explicit operator bool() const { return P != nullptr; }
+  // For functions that return an interface through an out parameter.
+  I** Put() {
+    Reset();
+    return &P;
+  }
+  void** PutVoid() { return reinterpret_cast<void**>(Put()); }
+  void Reset() {
+    if (P) P->Release();
+    P = nullptr;
+  }
+
+ private:
+  I* P = nullptr;
+};
+
+// GetDC / ReleaseDC.
+class TWindowDC {
+ public:
+  explicit TWindowDC(HWND wnd) : Wnd(wnd), DC(GetDC(wnd)) {}
+  ~TWindowDC() {
+    if (DC) ReleaseDC(Wnd, DC);
+  }
+  TWindowDC(const TWindowDC&) = delete;
+  TWindowDC& operator=(const TWindowDC&) = delete;
+  HDC Get() const { return DC; }
+
+ private:
+  HWND Wnd;
+  HDC DC;
+};
+
+// BeginPaint / EndPaint.
+class TPaintGuard {
+ public:
+  explicit TPaintGuard(HWND wnd) : Wnd(wnd) { DC = BeginPaint(wnd, &PS); }
+  ~TPaintGuard() { EndPaint(Wnd, &PS); }
+  TPaintGuard(const TPaintGuard&) = delete;
+  TPaintGuard& operator=(const TPaintGuard&) = delete;
+  HDC Get() const { return DC; }
+  const PAINTSTRUCT& Paint() const { return PS; }
+
+ private:
+  HWND Wnd;
+  PAINTSTRUCT PS{};
+  HDC DC;
+};
+
+// SelectObject, restoring the previous object.
+class TSelectGuard {
+ public:
+  TSelectGuard(HDC dc, HGDIOBJ object) : DC(dc), Old(SelectObject(dc, object)) {}
+  ~TSelectGuard() {
+    if (Old) SelectObject(DC, Old);
+  }
+  TSelectGuard(const TSelectGuard&) = delete;
+  TSelectGuard& operator=(const TSelectGuard&) = delete;
+
+ private:
+  HDC DC;
+  HGDIOBJ Old;
+};

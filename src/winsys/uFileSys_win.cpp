@@ -1,0 +1,178 @@
+// The archive's file layer over Win32 (wide-character calls; error codes from GetLastError).
+#include <windows.h>
+
+#include "uDates.h"
+#include "uFileSys.h"
+#include "uHandles.h"
+#include "uText.h"
+
+namespace fsys {
+
+int InvalidNameError() { return ERROR_INVALID_NAME; }
+
+namespace {
+
+HANDLE H(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+void SetError(int* error) {
+  if (error) *error = static_cast<int>(GetLastError());
+}
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()); }
+
+}  // namespace
+
+TFile& TFile::operator=(TFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    Handle = other.Handle;
+    other.Handle = kNone;
+  }
+  return *this;
+}
+
+TFile TFile::OpenRead(const std::string& path, int* error) {
+  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    SetError(error);
+    return TFile();
+  }
+  return TFile(reinterpret_cast<intptr_t>(h));
+}
+
+TFile TFile::Create(const std::string& path, int* error) {
+  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    SetError(error);
+    return TFile();
+  }
+  return TFile(reinterpret_cast<intptr_t>(h));
+}
+
+int64_t TFile::Read(void* buffer, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    DWORD part = static_cast<DWORD>(std::min<size_t>(count - done, 1u << 30));
+    DWORD got = 0;
+    if (!ReadFile(H(Handle), static_cast<char*>(buffer) + done, part, &got, nullptr)) return -1;
+    if (got == 0) break;
+    done += got;
+  }
+  return static_cast<int64_t>(done);
+}
+
+int64_t TFile::Write(const void* buffer, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    DWORD part = static_cast<DWORD>(std::min<size_t>(count - done, 1u << 30));
+    DWORD put = 0;
+    if (!WriteFile(H(Handle), static_cast<const char*>(buffer) + done, part, &put, nullptr) ||
+        put == 0)
+      break;
+    done += put;
+  }
+  return static_cast<int64_t>(done);
+}
+
+bool TFile::Seek(int64_t position) {
+  LARGE_INTEGER to;
+  to.QuadPart = position;
+  return position >= 0 && SetFilePointerEx(H(Handle), to, nullptr, FILE_BEGIN);
+}
+
+int64_t TFile::Position() const {
+  LARGE_INTEGER zero{}, at{};
+  return SetFilePointerEx(H(Handle), zero, &at, FILE_CURRENT) ? at.QuadPart : -1;
+}
+
+int64_t TFile::Size() const {
+  LARGE_INTEGER size{};
+  return GetFileSizeEx(H(Handle), &size) ? size.QuadPart : -1;
+}
+
+void TFile::Close() {
+  if (Handle != kNone) CloseHandle(H(Handle));
+  Handle = kNone;
+}
+
+bool FileExists(const std::string& path) {
+  DWORD a = Attributes(path);
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+  DWORD a = Attributes(path);
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ForceDirectories(const std::string& path, int* error) {
+  std::string dir = path;
+  while (dir.size() > 1 && IsPathDelim(dir.back())) dir.pop_back();
+  // A drive root ("C:") or an empty path needs no creating.
+  if (dir.empty() || (dir.size() == 2 && dir[1] == ':') || DirectoryExists(dir)) return true;
+  auto cut = dir.find_last_of("\\/");
+  if (cut != std::string::npos && cut > 0 && !ForceDirectories(dir.substr(0, cut), error))
+    return false;
+  if (CreateDirectoryW(Widen(dir).c_str(), nullptr) || DirectoryExists(dir)) return true;
+  SetError(error);
+  return false;
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileW(Widen(path).c_str()); }
+
+bool RenameOver(const std::string& from, const std::string& to, int* error) {
+  if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+    return true;
+  SetError(error);
+  return false;
+}
+
+std::optional<int64_t> FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return std::nullopt;
+  return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::optional<double> FileDateTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  FILETIME local;
+  SYSTEMTIME st;
+  if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) ||
+      !FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToSystemTime(&local, &st))
+    return std::nullopt;
+  return EncodeDateTime(
+      {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
+}
+
+bool SetFileDosDateTime(const std::string& path, uint16_t dosDate, uint16_t dosTime) {
+  FILETIME local, utc;
+  if (!DosDateTimeToFileTime(dosDate, dosTime, &local) || !LocalFileTimeToFileTime(&local, &utc))
+    return false;
+  auto file = TFileHandle::FromCreate(CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file && SetFileTime(file.Get(), nullptr, nullptr, &utc);
+}
+
+std::optional<std::vector<TDirEntry>> ListDirectory(const std::string& path) {
+  WIN32_FIND_DATAW data;
+  std::string pattern = path;
+  if (!pattern.empty() && !IsPathDelim(pattern.back())) pattern += kPathDelim;
+  auto find = TFindHandle::FromFind(FindFirstFileW(Widen(pattern + "*").c_str(), &data));
+  if (!find) return std::nullopt;
+  std::vector<TDirEntry> entries;
+  do {
+    std::string name = Narrow(data.cFileName);
+    if (name == "." || name == "..") continue;
+    entries.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  } while (FindNextFileW(find.Get(), &data));
+  return entries;
+}
+
+}  // namespace fsys
