@@ -357,17 +357,20 @@ void TQuillCompress::InflateMember(fsys::TFile& output) {
     return std::max<int64_t>(0, ArchiveStream->Read(input.get(), static_cast<size_t>(want)));
   };
 
+  bool inputDry = false;
   for (int disks = lastDisk - CurrentDisk + 1; disks > 0;) {
     zs.next_out = block;
     zs.avail_out = kBlockSize;
     while (zs.avail_out > 0 && !streamEnded) {
-      if (zs.avail_in == 0) {
+      if (zs.avail_in == 0 && !inputDry) {
         int64_t n = readInput();
-        if (n == 0) break;
+        inputDry = n == 0;
         zs.next_in = input.get();
         zs.avail_in = static_cast<uInt>(n);
       }
+      // Even without new input, inflate may still hold output of the last match.
       int result = inflate(&zs, Z_NO_FLUSH);
+      if (result == Z_BUF_ERROR) break;  // no progress without more input
       // A preset dictionary is never supplied; waiting for one would spin.
       if (result < 0 || result == Z_NEED_DICT) throw Exception("error");
       streamEnded = result == Z_STREAM_END;
@@ -385,6 +388,7 @@ void TQuillCompress::InflateMember(fsys::TFile& output) {
       OpenDiskFile(CurrentDisk, FCompressedFile, fmOpenRead);
       inputOpen = ArchiveStream->Seek(0);
       zs.avail_in = 0;
+      inputDry = false;
     }
     --disks;
   }

@@ -17,7 +17,7 @@ int64_t DaysFromCivil(int y, int m, int d) {
   return days;
 }
 
-constexpr int64_t kDelta = 693'594;  // days from 0001-01-01 to 1899-12-30
+constexpr int64_t kDelta = 693'593;  // days from 0001-01-01 to 1899-12-30
 
 void CivilFromDays(int64_t days, int& y, int& m, int& d) {
   // Walk by 400-, 100-, 4- and 1-year cycles from 0001-01-01.
@@ -76,8 +76,11 @@ bool DecodeDateTime(double value, TDateParts& p) {
 void DateTimeToDos(double value, uint16_t& dosDate, uint16_t& dosTime) {
   TDateParts p{1980, 1, 1, 0, 0, 0, 0};
   bool ok = DecodeDateTime(value, p);
-  if (!ok || p.Year < 1980) p = {1980, 1, 1, 0, 0, 0, 0};
-  if (p.Year > 2107) p = {2107, 12, 31, 23, 59, 58, 0};
+  bool late = ok ? p.Year > 2107 : value > 0;  // NaN counts as early
+  if (late)
+    p = {2107, 12, 31, 23, 59, 58, 0};
+  else if (!ok || p.Year < 1980)
+    p = {1980, 1, 1, 0, 0, 0, 0};
   dosDate = static_cast<uint16_t>(((p.Year - 1980) << 9) | (p.Month << 5) | p.Day);
   dosTime = static_cast<uint16_t>((p.Hour << 11) | (p.Minute << 5) | (p.Second / 2));
 }

@@ -1,0 +1,554 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "ArchiveKit.h"
+#include "class_Compress.h"
+#include "uArchiveHooks.h"
+#include "uFileSys.h"
+#include "uPaths.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+using namespace kit;
+
+namespace {
+
+const char* const kMismatch =
+    "The decompressed file's size does not match with the actual size of the file.  The file is ";
+
+std::vector<std::string> gShown;
+
+// Captures the fallback message box for the length of a test.
+struct TShownMessages {
+  TShownMessages() {
+    gShown.clear();
+    ArchiveHooks().ShowMessage = [](const std::string& text) { gShown.push_back(text); };
+  }
+  ~TShownMessages() { ArchiveHooks() = DefaultArchiveHooks(); }
+};
+
+struct TError {
+  std::string Path;
+  int Code;
+};
+
+// An archive in a scratch folder and a component reading it, recording what it reports.
+struct TRun {
+  TTempDir Dir;
+  TQuillCompress Q;
+  std::vector<TlzhFileStats> Status;
+  std::vector<TError> Errors;
+  std::string Dest;
+
+  explicit TRun(const Bytes& archive, const std::string& name = "p.pak") {
+    WriteFile(Dir / name, archive);
+    Q.SetCompressedFile(Dir / name);
+    Dest = Dir / "dest";
+    Q.ExtractDirectory = Dest;
+    Q.OnStatus = [this](TQuillCompress&, const TlzhFileStats& s) { Status.push_back(s); };
+    Q.OnError = [this](TQuillCompress&, const std::string& path, int code) {
+      Errors.push_back({path, code});
+    };
+  }
+  // Rebuilds the member's folders under the destination, as the unpacking page does.
+  void UseTree() {
+    Q.OnBeforeExtracting = [this](TQuillCompress& q, const TlzhFileStats& s) {
+      q.ExtractDirectory = Dest;
+      auto folder = MemberFolder(s.FileName);
+      if (!folder)
+        q.RefuseCurrentFile(IncludeTrailingDelimiter(Dest) + s.FileName);
+      else
+        q.ExtractDirectory = IncludeTrailingDelimiter(Dest) + *folder;
+    };
+  }
+  void ExtractAll() {
+    Q.OnListing = [](TQuillCompress& q, const TlzhFileStats& s) { q.AddFileToProcess(s.FileName); };
+    Q.ListFiles();
+    Q.ExtractFiles();
+  }
+  void Extract(std::vector<std::string> names) {
+    Q.SetFilesToProcess(std::move(names));
+    Q.ExtractFiles();
+  }
+  std::string Out(const std::string& rel) const { return kit::S(kit::P(Dest) / kit::P(rel)); }
+  // Every file under the scratch folder but the archive: nothing may land elsewhere.
+  std::vector<std::string> Written() const {
+    std::vector<std::string> files;
+    for (auto& e : fs::recursive_directory_iterator(Dir.Root))
+      if (e.is_regular_file() && e.path().filename() != "p.pak")
+        files.push_back(kit::S(fs::relative(e.path(), Dir.Root).generic_string<char8_t>()));
+    std::sort(files.begin(), files.end());
+    return files;
+  }
+};
+
+std::string What(const std::exception_ptr& e) {
+  try {
+    std::rethrow_exception(e);
+  } catch (const std::exception& x) {
+    return x.what();
+  }
+}
+
+}  // namespace
+
+// Round trip at the block and buffer boundaries: content, date and one status per block.
+TEST(Extract, RoundTripAtBoundaries) {
+  const size_t sizes[] = {0, 1, 4095, 4096, 4097, 39999, 40000, 40001, 65536, 65537, 1000003};
+  TTempDir src;
+  std::vector<TPackItem> items;
+  std::vector<Bytes> contents;
+  for (size_t k = 0; k < std::size(sizes); ++k) {
+    contents.push_back(k % 2 ? Noise(sizes[k], static_cast<uint32_t>(k)) : Prose(sizes[k]));
+    std::string name = "f" + std::to_string(sizes[k]);
+    WriteFile(src / name, contents.back());
+    items.push_back({src / name, "d\\" + name, 45000.0 + k + 0.123456});
+  }
+  TQuillCompress writer;
+  writer.SetCompressedFile(src / "p.pak");
+  writer.AddFiles(items);
+
+  TRun run(ReadFile(src / "p.pak"));
+  run.ExtractAll();
+  EXPECT_FALSE(run.Q.Abort);
+  EXPECT_TRUE(run.Errors.empty());
+  for (size_t k = 0; k < std::size(sizes); ++k) {
+    std::string out = run.Out("f" + std::to_string(sizes[k]));
+    EXPECT_EQ(ReadFile(out), contents[k]) << sizes[k];
+    auto date = fsys::FileDateTime(out);
+    ASSERT_TRUE(date);
+    // DOS dates keep two-second steps.
+    EXPECT_LE(std::fabs(*date - items[k].FileDate) * 86400.0, 2.0) << sizes[k];
+  }
+  size_t expected = 0;
+  for (size_t s : sizes) expected += (s + 4095) / 4096 + 1;
+  EXPECT_EQ(run.Status.size(), expected);
+  EXPECT_EQ(run.Status.back().TotalPercent, 100);
+  EXPECT_EQ(run.Status.back().TotalBytesDone, run.Status.back().TotalSize);
+  EXPECT_EQ(run.Written().size(), std::size(sizes));
+}
+
+// The status sequence of one member: one event per written block, then one for its end.
+TEST(Extract, StatusSequence) {
+  struct Case {
+    size_t Size;
+    std::vector<int32_t> Done;
+    std::vector<int> Percent;
+  } cases[] = {
+      {10000, {4096, 8192, 10000, 10000}, {41, 82, 100, 100}},
+      {0, {0}, {0}},
+      {4096, {4096, 4096}, {100, 100}},
+  };
+  for (const auto& c : cases) {
+    TRun run(Layout({{"m.bin", Noise(c.Size)}, {"other", Noise(c.Size)}}));
+    run.Extract({"m.bin"});
+    ASSERT_EQ(run.Status.size(), c.Done.size()) << c.Size;
+    for (size_t i = 0; i < c.Done.size(); ++i) {
+      EXPECT_EQ(run.Status[i].FileBytesDone, c.Done[i]);
+      EXPECT_EQ(run.Status[i].FilePercent, c.Percent[i]);
+      EXPECT_EQ(run.Status[i].FileDone, i + 1 == c.Done.size());
+      EXPECT_EQ(run.Status[i].FileName, "m.bin");
+    }
+    // Totals count every member, so half the archive is half done (or nothing of nothing).
+    EXPECT_EQ(run.Status.back().TotalPercent, c.Size ? 50 : 0);
+    EXPECT_EQ(fs::file_size(kit::P(run.Out("m.bin"))), c.Size);
+  }
+}
+
+TEST(Extract, EmptyListLoadsDirectoryOnly) {
+  TRun run(Layout({{"a", Text("xy")}, {"b", Text("z")}}));
+  run.Extract({"", "  ", "\t"});
+  EXPECT_TRUE(run.Q.HeadersLoaded());
+  EXPECT_TRUE(run.Status.empty());
+  EXPECT_EQ(run.Q.FileStats().TotalSize, 3);
+  EXPECT_TRUE(run.Written().empty());
+}
+
+TEST(Extract, ListingReportsEveryEntry) {
+  TRun run(Layout({{"sub\\a.txt", Prose(1000)}, {"b.bin", Noise(100)}}));
+  std::vector<TlzhFileStats> listed;
+  run.Q.OnListing = [&](TQuillCompress&, const TlzhFileStats& s) { listed.push_back(s); };
+  run.Q.ListFiles();
+  ASSERT_EQ(listed.size(), 2u);
+  EXPECT_EQ(listed[0].FileName, "sub\\a.txt");
+  EXPECT_EQ(listed[0].FileSize, 1000);
+  EXPECT_EQ(listed[1].CompressedSize, 111);  // stored block: 2 + 5 + 100 + 4
+  EXPECT_EQ(listed[1].Ratio, 111);
+  EXPECT_EQ(listed[1].TotalSize, 1100);
+  EXPECT_EQ(listed[1].Header[17], 5);
+  EXPECT_TRUE(run.Written().empty());
+}
+
+// Request lines: a semicolon ends the name; a missing name stops the run after what came before.
+TEST(Extract, RequestLines) {
+  TRun run(Layout({{"a.txt", Text("A")}, {"b.txt", Text("B")}, {"c.txt", Text("C")}}));
+  run.Q.CurrentTargetName = "first.txt";  // set before the run: applies to its first member
+  try {
+    run.Extract({"A.TXT;1.0 stuff", "b.txt", "nope.txt", "c.txt"});
+    ADD_FAILURE() << "missing member accepted";
+  } catch (const EQuillCompress& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "The file <nope.txt> was not found in the archive <" + run.Dir / "p.pak" + ">");
+  }
+  EXPECT_TRUE(run.Q.Abort);
+  EXPECT_TRUE(run.Q.FilesToProcess().empty());
+  EXPECT_TRUE(run.Q.CurrentTargetName.empty());
+  EXPECT_EQ(run.Written(), (std::vector<std::string>{"dest/b.txt", "dest/first.txt"}));
+}
+
+// Handlers steer each member: skip it, rename it, or replace what is there.
+TEST(Extract, HandlersSteerMembers) {
+  TRun run(Layout({{"keep.txt", Text("new")}, {"skip.txt", Text("S")}, {"x\\ren.txt", Text("R")}}));
+  fs::create_directories(kit::P(run.Dest));
+  WriteFile(run.Out("keep.txt"), Text("old content"));
+  std::vector<std::string> replaced;
+  run.Q.Overwrite = owNever;  // stored only: extraction always replaces
+  run.Q.OnReplace = [&](TQuillCompress&, const TlzhFileStats& s) {
+    replaced.push_back(s.FileName);
+  };
+  run.Q.OnBeforeExtracting = [](TQuillCompress& q, const TlzhFileStats& s) {
+    if (s.FileName == "skip.txt") q.SkipCurrentFile = true;
+    if (s.FileName == "x\\ren.txt") q.CurrentTargetName = "sub\\renamed.txt";
+  };
+  run.ExtractAll();
+  EXPECT_EQ(replaced, std::vector<std::string>{"keep.txt"});
+  EXPECT_EQ(ReadFile(run.Out("keep.txt")), Text("new"));
+  // A path handed in as the target name keeps only its last component.
+  EXPECT_EQ(run.Written(), (std::vector<std::string>{"dest/keep.txt", "dest/renamed.txt"}));
+  int skippedEvents = 0;
+  for (auto& s : run.Status) skippedEvents += s.FileName == "skip.txt" && s.FileDone;
+  EXPECT_EQ(skippedEvents, 1);
+}
+
+// Stops: Abort set from a status handler, and the silent EAbort.
+TEST(Extract, StopsAndLeavesNoPartialFile) {
+  for (bool silent : {false, true}) {
+    TRun run(Layout({{"a.bin", Noise(20000)}, {"b.bin", Noise(10)}}));
+    fs::create_directories(kit::P(run.Dest));
+    WriteFile(run.Out("a.bin"), Text("previous"));
+    int aborted = 0;
+    run.Q.OnAborted = [&](TQuillCompress&) { ++aborted; };
+    run.Q.OnStatus = [&](TQuillCompress& q, const TlzhFileStats& s) {
+      run.Status.push_back(s);
+      if (s.FileBytesDone == 8192) {
+        if (silent) throw EAbort();
+        q.Abort = true;
+      }
+    };
+    run.ExtractAll();
+    EXPECT_EQ(run.Q.Abort, !silent);
+    EXPECT_EQ(aborted, silent ? 0 : 1);
+    EXPECT_TRUE(run.Q.FilesToProcess().empty());
+    EXPECT_EQ(run.Status.back().FileBytesDone, 8192);
+    EXPECT_EQ(ReadFile(run.Out("a.bin")), Text("previous"));
+    EXPECT_EQ(run.Written(), std::vector<std::string>{"dest/a.bin"});
+  }
+}
+
+// A target that cannot be made goes to OnError (or the German fallback box); the run goes on.
+TEST(Extract, UncreatableTargetsAreReportedAndSkipped) {
+  for (bool handler : {true, false}) {
+    TShownMessages shown;
+    TRun run(
+        Layout({{"blocked\\a.txt", Text("A")}, {"dir.txt", Text("D")}, {"ok.txt", Text("K")}}));
+    fs::create_directories(kit::P(run.Dest) / "dir.txt");  // a folder where a file should go
+    WriteFile(run.Dir / "blocked", Text("a file, not a folder"));
+    run.Q.OnBeforeExtracting = [&](TQuillCompress& q, const TlzhFileStats& s) {
+      q.ExtractDirectory = s.FileName == "blocked\\a.txt" ? run.Dir / "blocked" : run.Dest;
+    };
+    if (!handler) run.Q.OnError = nullptr;
+    run.ExtractAll();
+    EXPECT_FALSE(run.Q.Abort);
+    EXPECT_EQ(ReadFile(run.Out("ok.txt")), Text("K"));
+    const std::string blocked = IncludeTrailingDelimiter(run.Dir / "blocked") + "a.txt";
+    if (handler) {
+      ASSERT_EQ(run.Errors.size(), 2u);
+      EXPECT_EQ(run.Errors[0].Path, blocked);
+      EXPECT_EQ(run.Errors[1].Path, run.Out("dir.txt"));
+      EXPECT_NE(run.Errors[0].Code, 0);
+      EXPECT_NE(run.Errors[1].Code, 0);
+      EXPECT_TRUE(gShown.empty());
+    } else {
+      EXPECT_EQ(gShown,
+                (std::vector<std::string>{
+                    "Datei " + blocked + " kann nicht erzeugt werden! Fehler=-1",
+                    "Datei " + run.Out("dir.txt") + " kann nicht erzeugt werden! Fehler=-1"}));
+    }
+  }
+}
+
+// Member names against the tree and flat rules: nothing lands outside the destination.
+TEST(Extract, PathSafety) {
+  struct Case {
+    std::string Name;
+    const char* Tree;  // where the tree rule writes it under dest, nullptr: refused
+    const char* Flat;  // where the flat rule writes it, nullptr: refused
+  } cases[] = {
+      {"a\\b.txt", "a/b.txt", "b.txt"},
+      {"Program Files\\Kro\\k.ini", "Program Files/Kro/k.ini", "k.ini"},
+      {"\xe4\\\xfc.txt", "\xc3\xa4/\xc3\xbc.txt", "\xc3\xbc.txt"},
+      {"..\\evil.txt", nullptr, "evil.txt"},
+      {"a\\..\\..\\evil.txt", nullptr, "evil.txt"},
+      {".\\x.txt", nullptr, "x.txt"},
+      {"\\rooted.txt", nullptr, "rooted.txt"},
+      {"\\\\server\\share\\s.txt", nullptr, "s.txt"},
+      {"c:drive.txt", nullptr, "drive.txt"},
+      {"c:\\abs.txt", nullptr, "abs.txt"},
+      {"a\\\\b.txt", nullptr, "b.txt"},
+      {"dots.\\d.txt", nullptr, "d.txt"},
+      {"blank \\d.txt", nullptr, "d.txt"},
+      {"sl/ash\\d.txt", nullptr, "d.txt"},
+      {"x\\..", nullptr, nullptr},
+      {"x\\.", nullptr, nullptr},
+      {"x\\file.", nullptr, nullptr},
+      {"x\\file ", nullptr, nullptr},
+      {"stream.txt:hidden", nullptr, "hidden"},
+      {"x\\CON", nullptr, nullptr},
+      {"x\\con.txt", nullptr, nullptr},
+      {"x\\Lpt9.log", nullptr, nullptr},
+      {"x\\COM1", nullptr, nullptr},
+      {"x\\nul.", nullptr, nullptr},
+      {"x\\AUX.tar.gz", nullptr, nullptr},
+      {"x\\CONSOLE", "x/CONSOLE", "CONSOLE"},
+      {"x\\COM10", "x/COM10", "COM10"},
+      {"x\\q?.txt", nullptr, nullptr},
+      {"x\\star*", nullptr, nullptr},
+  };
+  for (bool tree : {true, false}) {
+    for (const auto& c : cases) {
+      TRun run(Layout({{c.Name, Text("payload")}}));
+      if (tree) run.UseTree();
+      run.ExtractAll();
+      const char* expect = tree ? c.Tree : c.Flat;
+      SCOPED_TRACE((tree ? "tree " : "flat ") + c.Name);
+      EXPECT_FALSE(run.Q.Abort);
+      if (expect) {
+        EXPECT_EQ(run.Written(), std::vector<std::string>{"dest/" + std::string(expect)});
+        EXPECT_TRUE(run.Errors.empty());
+      } else {
+        EXPECT_TRUE(run.Written().empty());
+        ASSERT_EQ(run.Errors.size(), 1u);
+        EXPECT_EQ(run.Errors[0].Code, fsys::InvalidNameError());
+      }
+    }
+  }
+}
+
+// Damaged members stop the run with a clear message, never spin, never write past FileSize,
+// and leave an existing target as it was.
+TEST(Extract, DamagedMembers) {
+  const Bytes data = Prose(50000);
+  const Bytes good = Layout({{"m.txt", data}});
+  const size_t rec = RecordAt(good, 0);
+  const size_t pos = static_cast<size_t>(GetInt32(good, rec + 126));
+  const int32_t csize = GetInt32(good, rec + 130);
+  auto patched = [&](size_t at, int64_t value) {
+    Bytes b = good;
+    PutInt32(b, at, value);
+    return b;
+  };
+  Bytes flipped = good;
+  for (size_t i = pos + 10; i < pos + 40; ++i) flipped[i] ^= 0x5A;
+  Bytes wrongAdler = good;
+  wrongAdler[pos + static_cast<size_t>(csize) - 1] ^= 1;
+  Bytes dict = good;
+  dict[pos + 1] = 0xBB;  // FDICT: asks for a preset dictionary
+  Bytes trailing = good;
+  PutInt32(trailing, rec + 13, GetInt32(good, rec + 13) + 3);  // range reaches past the stream
+  trailing.insert(trailing.end(), {1, 2, 3});
+  const std::string mismatch = kMismatch + std::string("m.txt");
+  struct Case {
+    const char* What;
+    Bytes Archive;
+    std::string Error;  // empty: extracts correctly
+  } cases[] = {
+      {"intact", good, ""},
+      {"bytes after the stream within its range", trailing, ""},
+      {"FileSize too small (a bomb)", patched(rec + 122, 4096), mismatch},
+      {"FileSize too large", patched(rec + 122, 50001), mismatch},
+      {"FileSize negative", patched(rec + 122, -1), mismatch},
+      {"stream cut short", patched(rec + 13, pos + csize / 2), mismatch},
+      {"LastByte before the data", patched(rec + 13, 0), mismatch},
+      {"DataPosition past the end", patched(rec + 126, 1 << 30), mismatch},
+      {"DataPosition negative", patched(rec + 126, -100000), mismatch},
+      {"corrupt deflate data", flipped, "error"},
+      {"wrong Adler-32", wrongAdler, "error"},
+      {"preset dictionary", dict, "error"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    TRun run(c.Archive);
+    fs::create_directories(kit::P(run.Dest));
+    WriteFile(run.Out("m.txt"), Text("old"));
+    std::exception_ptr error;
+    try {
+      run.ExtractAll();
+    } catch (...) {
+      error = std::current_exception();
+    }
+    if (c.Error.empty()) {
+      EXPECT_FALSE(error) << What(error);
+      EXPECT_EQ(ReadFile(run.Out("m.txt")), data);
+      continue;
+    }
+    ASSERT_TRUE(error);
+    EXPECT_EQ(What(error), c.Error);
+    EXPECT_TRUE(run.Q.Abort);
+    EXPECT_EQ(ReadFile(run.Out("m.txt")), Text("old"));
+    EXPECT_EQ(run.Written(), std::vector<std::string>{"dest/m.txt"});
+    for (auto& s : run.Status) EXPECT_LE(s.FileBytesDone, std::max(s.FileSize, 0));
+  }
+}
+
+// The archive can start anywhere in a file and be followed by anything (a signature, say).
+TEST(Extract, AppendedArchive) {
+  Bytes file = Noise(302080, 9);
+  Bytes archive = Layout({{"setup.inf", Prose(700)}, {"data.pak", Noise(5000)}});
+  file.insert(file.end(), archive.begin(), archive.end());
+  Bytes signature = Noise(4000, 3);
+  file.insert(file.end(), signature.begin(), signature.end());
+  TRun run(file, "Setup.exe");
+  run.Q.Offset = 302080;
+  run.ExtractAll();
+  EXPECT_EQ(ReadFile(run.Out("setup.inf")), Prose(700));
+  EXPECT_EQ(ReadFile(run.Out("data.pak")), Noise(5000));
+}
+
+// Hostile dates still give a file with some valid date.
+TEST(Extract, DatesOutsideTheDosRange) {
+  for (double date : {0.0, -1e9, 1e12, std::nan(""), 29221.0, 75000.0}) {
+    TRun run(Layout({{"d.txt", Text("d"), date}}));
+    run.ExtractAll();
+    EXPECT_EQ(ReadFile(run.Out("d.txt")), Text("d")) << date;
+    EXPECT_TRUE(fsys::FileDateTime(run.Out("d.txt"))) << date;
+  }
+}
+
+namespace {
+
+// A spanned set: the directory and the member's first part in set.1, the rest in following
+// disk files, each disk holding `parts[i]` bytes of the zlib stream.
+struct TSpanned {
+  TTempDir Dir;
+  Bytes Data = Noise(30000, 5);
+  std::vector<std::string> Disks;
+
+  explicit TSpanned(std::vector<size_t> parts, const std::string& elsewhere = "") {
+    Bytes z = Zlib(Data);
+    parts.push_back(z.size());
+    Bytes first(kPrologueSize, 0);
+    PutInt32(first, 0, 1);
+    first[4] = 1;
+    TRecord r;
+    r.RawName = "big.bin";
+    r.FileSize = static_cast<int32_t>(Data.size());
+    r.CompressedSize = static_cast<int32_t>(z.size());
+    r.FirstDisk = 1;
+    r.DataPosition = kPrologueSize + kHeaderSize;
+    r.NextHeader = r.DataPosition;
+    r.LastDisk = static_cast<uint8_t>(parts.size());
+    size_t from = 0;
+    std::vector<Bytes> disks;
+    for (size_t i = 0; i < parts.size(); ++i) {
+      size_t to = std::min(z.size(), from + parts[i]);
+      disks.emplace_back(z.begin() + static_cast<long>(from), z.begin() + static_cast<long>(to));
+      from = to;
+      if (to == z.size()) {
+        r.LastDisk = static_cast<uint8_t>(i + 1);
+        r.LastByte = static_cast<int32_t>(disks.back().size()) - 1 + (i == 0 ? r.DataPosition : 0);
+        break;
+      }
+    }
+    Bytes e = r.Encode();
+    first.insert(first.end(), e.begin(), e.end());
+    disks[0].insert(disks[0].begin(), first.begin(), first.end());
+    for (size_t i = 0; i < disks.size(); ++i) {
+      std::string folder = i == 0 || elsewhere.empty() ? Dir.Str() : Dir / elsewhere;
+      fs::create_directories(kit::P(folder));
+      Disks.push_back(IncludeTrailingDelimiter(folder) + "set." + std::to_string(i + 1));
+      WriteFile(Disks.back(), disks[i]);
+    }
+  }
+};
+
+}  // namespace
+
+// Members continue over disk files; a missing disk is asked for up to four times.
+TEST(Extract, SpannedSets) {
+  for (auto parts : std::vector<std::vector<size_t>>{{1000}, {10, 20000}, {1, 1, 1}, {29990}}) {
+    TSpanned set(parts);
+    TQuillCompress q;
+    q.SetCompressedFile(set.Disks[0]);
+    q.ExtractDirectory = set.Dir / "out";
+    q.SetFilesToProcess({"big.bin"});
+    q.ExtractFiles();
+    EXPECT_EQ(ReadFile(set.Dir / "out/big.bin"), set.Data) << parts.size();
+    EXPECT_EQ(q.CompressedFile(), set.Disks.back());
+    EXPECT_TRUE(q.HeadersLoaded());
+  }
+
+  struct Case {
+    bool Handler;
+    int Answers;  // how many asks until the handler names the right folder (0: never)
+    std::string Error;
+    int Asked;
+  } cases[] = {
+      {false, 0, "Could not open the correct disk file 2", 0},
+      {true, 1, "", 1},
+      {true, 4, "", 4},
+      {true, 0, "Cannot open the compressed file <wrong>/set.2", 4},
+  };
+  for (const auto& c : cases) {
+    TSpanned set({1000}, "disk2");
+    std::string wrong = set.Dir / "wrong";
+    int asked = 0;
+    TQuillCompress q;
+    q.SetCompressedFile(set.Disks[0]);
+    q.ExtractDirectory = set.Dir / "out";
+    if (c.Handler)
+      q.OnNewDisk = [&](TQuillCompress&, int disk, std::string& path) {
+        EXPECT_EQ(disk, 2);
+        ++asked;
+        path = asked == c.Answers ? set.Dir / "disk2" : wrong;
+      };
+    q.SetFilesToProcess({"big.bin"});
+    std::string error;
+    try {
+      q.ExtractFiles();
+    } catch (const EQuillCompress& e) {
+      error = e.what();
+    }
+    std::string expected = c.Error;
+    if (auto at = expected.find("<wrong>/"); at != std::string::npos)
+      expected.replace(at, 8, IncludeTrailingDelimiter(wrong));
+    EXPECT_EQ(error, expected);
+    EXPECT_EQ(asked, c.Asked);
+    if (c.Error.empty()) {
+      EXPECT_EQ(ReadFile(set.Dir / "out/big.bin"), set.Data);
+    }
+  }
+}
+
+#ifdef _WIN32
+// A target held open by another program keeps its content and is reported with the system's
+// code; the run goes on.
+TEST(Extract, TargetInUse) {
+  TRun run(Layout({{"busy.dll", Text("new")}, {"free.txt", Text("F")}}));
+  fs::create_directories(kit::P(run.Dest));
+  WriteFile(run.Out("busy.dll"), Text("old"));
+  HANDLE h = CreateFileW(kit::P(run.Out("busy.dll")).c_str(), GENERIC_READ, 0, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  run.ExtractAll();
+  CloseHandle(h);
+  ASSERT_EQ(run.Errors.size(), 1u);
+  EXPECT_EQ(run.Errors[0].Path, run.Out("busy.dll"));
+  EXPECT_NE(run.Errors[0].Code, 0);
+  EXPECT_EQ(ReadFile(run.Out("busy.dll")), Text("old"));
+  EXPECT_EQ(ReadFile(run.Out("free.txt")), Text("F"));
+  EXPECT_EQ(run.Written(), (std::vector<std::string>{"dest/busy.dll", "dest/free.txt"}));
+}
+#endif
