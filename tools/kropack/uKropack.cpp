@@ -1,0 +1,376 @@
+#include "uKropack.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "class_Compress.h"
+#include "uDates.h"
+#include "uKropackCommon.h"
+#include "uKropackSys.h"
+#include "uMemberCheck.h"
+#include "uPaths.h"
+#include "uText.h"
+
+namespace {
+
+struct TOptionSpec {
+  const char* Name;
+  bool TakesValue;
+};
+
+struct TCommand {
+  const char* Name;
+  std::vector<TOptionSpec> Options;
+  const char* Help;
+  int (*Run)(const TArgs&, const TIo&);
+};
+
+constexpr const char* kOverview =
+    "usage: kropack COMMAND [OPTIONS] ...\n"
+    "Packs, lists, tests and extracts setup archives and builds setup files.\n"
+    "\n"
+    "  pack    [-C DIR] ARCHIVE PATH...\n"
+    "  list    [--offset N] ARCHIVE\n"
+    "  test    [--offset N] ARCHIVE\n"
+    "  extract [--offset N] [-d DIR] [--tree] ARCHIVE [MEMBER...]\n"
+    "  setup   --stub STUB.exe --inf FILE.inf --package DIR -o OUT.exe\n"
+    "\n"
+    "kropack COMMAND --help describes a command. Exit status: 0 success, 1 an archive or file\n"
+    "error or a member that could not be written, 2 a usage error.\n";
+
+constexpr const char* kOffsetHelp =
+    "  --offset N  the archive starts N bytes into the file (302080 in a setup file)\n";
+
+// --- command line ----------------------------------------------------------------------------
+
+std::optional<TArgs> ParseArgs(const std::vector<std::string>& args,
+                               const std::vector<TOptionSpec>& specs) {
+  TArgs parsed;
+  bool optionsEnd = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
+      parsed.Positional.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnd = true;
+      continue;
+    }
+    if (arg == "--help" || arg == "-h") return std::nullopt;
+    std::string name = arg, value;
+    bool inlineValue = false;
+    if (auto eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+      inlineValue = true;
+    }
+    auto spec = std::find_if(specs.begin(), specs.end(),
+                             [&](const TOptionSpec& s) { return name == s.Name; });
+    if (spec == specs.end()) UsageFail("unknown option " + arg);
+    if (!spec->TakesValue) {
+      if (inlineValue) UsageFail("option " + name + " takes no value");
+      parsed.Flags[name] = true;
+      continue;
+    }
+    if (!inlineValue) {
+      if (i + 1 >= args.size()) UsageFail("option " + name + " needs a value");
+      value = args[++i];
+    }
+    if (parsed.Values.count(name)) UsageFail("option " + name + " given twice");
+    parsed.Values[name] = value;
+  }
+  return parsed;
+}
+
+// --- list ------------------------------------------------------------------------------------
+
+std::string DateText(double date) {
+  TDateParts p{};
+  if (!DecodeDateTime(date, p)) return "\?\?\?\?-\?\?-\?\? \?\?:\?\?:\?\?";
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", p.Year, p.Month, p.Day, p.Hour,
+                p.Minute, p.Second);
+  return text;
+}
+
+// Packed size as a share of the unpacked size, not capped: a tiny member may grow.
+std::string RatioText(int64_t packed, int64_t size) {
+  if (size <= 0) return "-";
+  return std::to_string((packed * 100 + size / 2) / size) + "%";
+}
+
+int RunList(const TArgs& args, const TIo& io) {
+  if (args.Positional.size() != 1) UsageFail("list needs exactly one ARCHIVE");
+  TQuillCompress qc;
+  qc.SetCompressedFile(args.Positional[0]);
+  qc.Offset = args.Offset();
+  qc.ReadHeaders();
+  std::fprintf(io.Out, "%10s %10s %5s %-19s %s\n", "Size", "Packed", "Ratio", "Date       Time",
+               "Name");
+  qc.OnListing = [&](TQuillCompress&, const TlzhFileStats& s) {
+    TFileHeader h(nullptr);
+    h.Record = s.Header;
+    std::fprintf(io.Out, "%10d %10d %5s %s %s\n", s.FileSize, s.CompressedSize,
+                 RatioText(s.CompressedSize, s.FileSize).c_str(), DateText(h.FileDate()).c_str(),
+                 Printable(s.FileName).c_str());
+  };
+  qc.ListFiles();
+  const TlzhFileStats& totals = qc.FileStats();
+  int count = qc.GetFileCount();
+  std::fprintf(io.Out, "%10lld %10lld %5s %-19s %d %s\n", static_cast<long long>(totals.TotalSize),
+               static_cast<long long>(totals.TotalCompressedSize),
+               RatioText(totals.TotalCompressedSize, totals.TotalSize).c_str(), "", count,
+               count == 1 ? "member" : "members");
+  return keOk;
+}
+
+// --- test ------------------------------------------------------------------------------------
+
+int RunTest(const TArgs& args, const TIo& io) {
+  if (args.Positional.size() != 1) UsageFail("test needs exactly one ARCHIVE");
+  const std::string& archive = args.Positional[0];
+  TQuillCompress qc;
+  qc.SetCompressedFile(archive);
+  qc.Offset = args.Offset();
+  qc.ReadHeaders();
+  fsys::TFile file = fsys::TFile::OpenRead(archive);
+  if (!file.IsOpen()) Fail("Cannot open the compressed file " + archive);
+
+  TFileHeaders& headers = qc.Headers();
+  int64_t total = 0;
+  for (int i = 0; i < headers.Count(); ++i)
+    total += std::max(0, headers.GetFileHeaders(i).FileSize());
+  TProgress progress(io.Err, total);
+  int damaged = 0;
+  for (int i = 0; i < headers.Count(); ++i) {
+    const TFileHeader& entry = headers.GetFileHeaders(i);
+    const std::string name = Printable(entry.FileName());
+    TMemberCheck check =
+        CheckMember(file, qc.Offset, entry, [&](int64_t bytes) { progress.Add(bytes, name); });
+    progress.Clear();
+    if (check.Ok) {
+      std::fprintf(io.Out, "ok      %08x %s\n", static_cast<unsigned>(check.Adler), name.c_str());
+    } else {
+      ++damaged;
+      std::fprintf(io.Out, "FAILED  %8s %s\n", "", name.c_str());
+      std::fprintf(io.Err, "kropack: %s: %s\n", name.c_str(), check.Problem.c_str());
+    }
+  }
+  if (damaged == 0)
+    std::fprintf(io.Out, "%d %s tested, all sound\n", headers.Count(),
+                 headers.Count() == 1 ? "member" : "members");
+  else
+    std::fprintf(io.Out, "%d of %d members damaged\n", damaged, headers.Count());
+  return damaged == 0 ? keOk : keFailed;
+}
+
+// --- extract ---------------------------------------------------------------------------------
+
+std::string RequestName(std::string member) {
+  // Typed on a command line, folders may be separated either way; the archive uses backslashes.
+  std::replace(member.begin(), member.end(), '/', '\\');
+  return member;
+}
+
+int RunExtract(const TArgs& args, const TIo& io) {
+  if (args.Positional.empty()) UsageFail("extract needs an ARCHIVE");
+  const std::string base = args.Value("-d").value_or("");
+  const bool tree = args.Flag("--tree");
+  TQuillCompress qc;
+  qc.SetCompressedFile(args.Positional[0]);
+  qc.Offset = args.Offset();
+  qc.ReadHeaders();
+
+  // Every requested name must exist before anything is written.
+  std::vector<std::string> members;
+  for (size_t i = 1; i < args.Positional.size(); ++i) {
+    std::string request = RequestName(args.Positional[i]);
+    if (qc.Headers().IndexOfFile(request) < 0)
+      Fail("The file <" + request + "> was not found in the archive <" + args.Positional[0] + ">");
+    members.push_back(request);
+  }
+  if (members.empty()) {
+    qc.OnListing = [&](TQuillCompress&, const TlzhFileStats& s) { members.push_back(s.FileName); };
+    qc.ListFiles();
+  }
+  int64_t total = 0;
+  for (const auto& m : members)
+    total += std::max(0, qc.Headers().GetFileHeaders(qc.Headers().IndexOfFile(m)).FileSize());
+
+  TProgress progress(io.Err, total);
+  int failed = 0;
+  bool memberFailed = false;
+  std::string written;
+  qc.OnBeforeExtracting = [&](TQuillCompress& q, const TlzhFileStats& s) {
+    q.ExtractDirectory = base;
+    if (!tree) return;
+    // The member's folders are rebuilt below base, and never lead out of it.
+    if (auto folder = MemberFolder(s.FileName))
+      q.ExtractDirectory = IncludeTrailingDelimiter(base) + *folder;
+    else
+      q.RefuseCurrentFile(IncludeTrailingDelimiter(base) + s.FileName);
+  };
+  qc.OnError = [&](TQuillCompress&, const std::string& path, int code) {
+    progress.Clear();
+    memberFailed = true;
+    std::fprintf(io.Err, "kropack: cannot create %s: %s\n", Printable(path).c_str(),
+                 SystemErrorText(code).c_str());
+  };
+  int64_t memberBytes = 0;
+  qc.OnStatus = [&](TQuillCompress& q, const TlzhFileStats& s) {
+    if (s.FileDone) written = IncludeTrailingDelimiter(q.ExtractDirectory) + q.CurrentTargetName;
+    progress.Add(s.FileBytesDone - memberBytes, Printable(s.FileName));
+    memberBytes = s.FileBytesDone;
+  };
+  for (const auto& member : members) {
+    memberFailed = false;
+    memberBytes = 0;
+    written.clear();
+    qc.SetFilesToProcess({member});
+    qc.ExtractFiles();
+    progress.Clear();
+    if (memberFailed)
+      ++failed;
+    else
+      std::fprintf(io.Out, "extracted %s\n", Printable(written).c_str());
+  }
+  if (failed)
+    std::fprintf(io.Err, "kropack: %d %s not written\n", failed,
+                 failed == 1 ? "member was" : "members were");
+  return failed ? keFailed : keOk;
+}
+
+// --- dispatch --------------------------------------------------------------------------------
+
+const std::vector<TCommand>& Commands() {
+  static const std::vector<TCommand> commands = {
+      {"pack",
+       {{"-C", true}},
+       "usage: kropack pack [-C DIR] ARCHIVE PATH...\n"
+       "Writes a new ARCHIVE. Each file becomes a member named by its path relative to DIR\n"
+       "(default: the current folder), folders separated by backslashes; a folder adds its\n"
+       "files recursively in sorted order. The member's date is the file's modification time.\n"
+       "A name must fit 100 bytes in code page 1252 and be creatable on Windows; otherwise\n"
+       "nothing is written. An existing ARCHIVE is replaced only when the new one is complete.\n",
+       RunPack},
+      {"list",
+       {{"--offset", true}},
+       "usage: kropack list [--offset N] ARCHIVE\n"
+       "One line per member in directory order: size, packed size, packed size as a share of\n"
+       "the size, date and time, stored name; then the totals.\n",
+       RunList},
+      {"test",
+       {{"--offset", true}},
+       "usage: kropack test [--offset N] ARCHIVE\n"
+       "Inflates every member without writing it and checks its size and Adler-32.\n",
+       RunTest},
+      {"extract",
+       {{"--offset", true}, {"-d", true}, {"--tree", false}},
+       "usage: kropack extract [--offset N] [-d DIR] [--tree] ARCHIVE [MEMBER...]\n"
+       "Extracts the named members (all when none is named) into DIR (default: the current\n"
+       "folder). Without --tree every member lands directly in DIR under the last component\n"
+       "of its name; with --tree its folders are rebuilt below DIR. Names that would leave\n"
+       "DIR or that Windows cannot create are refused and reported.\n"
+       "  -d DIR      the destination folder\n"
+       "  --tree      rebuild the members' folders\n",
+       RunExtract},
+      {"setup",
+       {{"--stub", true}, {"--inf", true}, {"--package", true}, {"-o", true}},
+       "usage: kropack setup --stub STUB.exe --inf FILE.inf --package DIR -o OUT.exe\n"
+       "Packs DIR into the package that FILE.inf names in its key Package, puts the\n"
+       "description and the package into one archive, and writes OUT.exe: the stub padded\n"
+       "with zero bytes to 302080 bytes, then the archive. The description must have the\n"
+       "section [ApplicationInfo], a key Package that is a bare file name ending in .pak, and\n"
+       "a LibsIncluded (when present) from 0 to 4.\n",
+       RunSetup},
+  };
+  return commands;
+}
+
+}  // namespace
+
+std::optional<std::string> TArgs::Value(const std::string& option) const {
+  auto it = Values.find(option);
+  if (it == Values.end()) return std::nullopt;
+  return it->second;
+}
+
+int64_t TArgs::Offset() const {
+  auto text = Value("--offset");
+  if (!text) return 0;
+  if (text->empty() || text->size() > 12 ||
+      !std::all_of(text->begin(), text->end(), [](char c) { return c >= '0' && c <= '9'; }))
+    UsageFail("--offset needs a number of bytes, not '" + *text + "'");
+  return std::stoll(*text);
+}
+
+TProgress::TProgress(std::FILE* err, int64_t total)
+    : Err(err), Enabled(IsTerminal(err)), Total(total), Start(TClock::now()), LastDraw(Start) {}
+
+void TProgress::Add(int64_t bytes, const std::string& name) {
+  Done += bytes;
+  if (!Enabled) return;
+  auto now = TClock::now();
+  // Short runs stay quiet; long ones redraw a few times a second.
+  if (now - Start < std::chrono::milliseconds(700) ||
+      (Drawn && now - LastDraw < std::chrono::milliseconds(150)))
+    return;
+  LastDraw = now;
+  int percent = Total > 0 ? static_cast<int>(std::min<int64_t>(100, Done * 100 / Total)) : 0;
+  std::string shown = name;
+  if (shown.size() > 60) shown = "..." + shown.substr(shown.size() - 57);
+  std::fprintf(Err, "\r%3d%% %-60s", percent, shown.c_str());
+  std::fflush(Err);
+  Drawn = true;
+}
+
+void TProgress::Clear() {
+  if (!Drawn) return;
+  std::fprintf(Err, "\r%66s\r", "");
+  std::fflush(Err);
+  Drawn = false;
+}
+
+std::string Printable(const std::string& name) {
+  std::string out = name;
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) < 32 || c == 127) c = '?';
+  return out;
+}
+
+int RunKropack(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+  TIo io{out, err};
+  if (args.empty()) {
+    std::fputs(kOverview, err);
+    return keUsage;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    std::fputs(kOverview, out);
+    return keOk;
+  }
+  const auto& commands = Commands();
+  auto command = std::find_if(commands.begin(), commands.end(),
+                              [&](const TCommand& c) { return args[0] == c.Name; });
+  if (command == commands.end()) {
+    std::fprintf(err, "kropack: unknown command '%s'\n%s", Printable(args[0]).c_str(), kOverview);
+    return keUsage;
+  }
+  try {
+    auto parsed = ParseArgs(args, command->Options);
+    if (!parsed) {
+      std::fputs(command->Help, out);
+      if (command->Options.front().Name == std::string("--offset")) std::fputs(kOffsetHelp, out);
+      return keOk;
+    }
+    return command->Run(*parsed, io);
+  } catch (const TKropackFailure& failure) {
+    std::fprintf(err, "kropack: %s\n", failure.Message.c_str());
+    if (failure.Exit == keUsage) std::fprintf(err, "%s", command->Help);
+    return failure.Exit;
+  } catch (const std::exception& e) {
+    // The engine's own message, as it raised it.
+    std::fprintf(err, "kropack: %s\n", e.what());
+    return keFailed;
+  }
+}

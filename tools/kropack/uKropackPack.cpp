@@ -1,0 +1,254 @@
+// kropack pack and kropack setup: the writing side.
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "class_Compress.h"
+#include "uIniFile.h"
+#include "uKropack.h"
+#include "uKropackCommon.h"
+#include "uKropackSys.h"
+#include "uPaths.h"
+#include "uText.h"
+
+namespace {
+
+// Why a member name cannot be stored, or would not come out again on Windows; nothing when
+// it is sound.
+std::optional<std::string> NameProblem(const std::string& name) {
+  auto raw = TryUtf8ToCp1252(name);
+  if (!raw) return "holds a character that code page 1252 cannot represent";
+  if (raw->size() > static_cast<size_t>(kMaxFileName))
+    return "is " + std::to_string(raw->size()) + " bytes long in code page 1252; at most " +
+           std::to_string(kMaxFileName) + " fit";
+  if (!MemberFolder(name))
+    return "cannot be created on Windows (a reserved device name, a point or blank at the end, "
+           "or a character Windows refuses)";
+  return std::nullopt;
+}
+
+// Collects the files of one command-line PATH, in the order they are stored.
+class TCollector {
+ public:
+  TCollector(std::string dir, std::string archive, const TIo& io)
+      : Dir(std::move(dir)), Archive(std::move(archive)), Io(io) {}
+
+  void AddPath(const std::string& path) {
+    std::vector<std::string> parts = RelativeParts(path);
+    std::string source = Dir.empty() ? "." : Dir;
+    std::string name;
+    for (const auto& part : parts) {
+      source = IncludeTrailingDelimiter(source) + part;
+      name += (name.empty() ? "" : "\\") + part;
+    }
+    if (fsys::DirectoryExists(source))
+      Walk(source, name);
+    else if (IsRegularFile(source))
+      AddFile(source, name);
+    else if (fsys::FileExists(source))
+      Fail(source + " is not a plain file");
+    else
+      Fail("cannot find " + source);
+  }
+
+  std::vector<TPackItem> Items;
+
+ private:
+  // PATH names something inside DIR: no root, no drive, no way up.
+  static std::vector<std::string> RelativeParts(const std::string& path) {
+    if (path.empty()) UsageFail("an empty PATH");
+    bool rooted = fsys::IsPathDelim(path[0]);
+#ifdef _WIN32
+    rooted = rooted || path.find(':') != std::string::npos;
+#endif
+    if (rooted) UsageFail("PATH " + path + " must be relative to the folder given with -C");
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+      size_t end = start;
+      while (end < path.size() && !fsys::IsPathDelim(path[end])) ++end;
+      std::string part = path.substr(start, end - start);
+      if (part == "..") UsageFail("PATH " + path + " leads out of the folder given with -C");
+      if (!part.empty() && part != ".") parts.push_back(part);
+      start = end + 1;
+    }
+    return parts;
+  }
+
+  void Check(const std::string& name) {
+    if (auto problem = NameProblem(name)) Fail("the name " + name + " " + *problem);
+  }
+
+  void Walk(const std::string& folder, const std::string& prefix) {
+    // Checking the folder's own name first also ends the walk through a symbolic link that
+    // points back up: the name soon passes 100 bytes.
+    if (!prefix.empty()) Check(prefix);
+    auto entries = fsys::ListDirectory(folder);
+    if (!entries) Fail("cannot read the folder " + folder);
+    std::sort(entries->begin(), entries->end(),
+              [](const fsys::TDirEntry& a, const fsys::TDirEntry& b) { return a.Name < b.Name; });
+    for (const auto& entry : *entries) {
+      std::string source = IncludeTrailingDelimiter(folder) + entry.Name;
+      std::string name = prefix.empty() ? entry.Name : prefix + "\\" + entry.Name;
+      if (entry.IsDirectory)
+        Walk(source, name);
+      else if (IsRegularFile(source))
+        AddFile(source, name);
+      else
+        std::fprintf(Io.Err, "kropack: skipped %s: not a plain file\n", Printable(source).c_str());
+    }
+  }
+
+  void AddFile(const std::string& source, const std::string& name) {
+    if (name.empty()) Fail("a file needs a name below the folder given with -C");
+    // An archive written into the folder it packs must not pack its own previous version.
+    if (ArchiveExists() && IsSameFile(source, Archive)) return;
+    Check(name);
+    for (const auto& item : Items) {
+      if (item.StoredName == name && item.SourcePath == source) return;  // named twice
+      if (SameTextAZ(item.StoredName, name))
+        Fail("the names " + item.StoredName + " and " + name +
+             " differ only in the case of their letters; the archive and Windows take them "
+             "for one file");
+    }
+    auto date = fsys::FileDateTime(source);
+    if (!date) Fail("cannot read the date of " + source);
+    Items.push_back({source, name, *date});
+  }
+
+  bool ArchiveExists() {
+    if (!FArchiveExists) FArchiveExists = fsys::FileExists(Archive);
+    return *FArchiveExists;
+  }
+
+  std::string Dir, Archive;
+  const TIo& Io;
+  std::optional<bool> FArchiveExists;
+};
+
+// Writes the items as a new archive, one line per member on out.
+void WriteArchive(const std::string& archive, const std::vector<TPackItem>& items, const TIo& io,
+                  bool report) {
+  int64_t total = 0;
+  for (const auto& item : items) total += fsys::FileSize(item.SourcePath).value_or(0);
+  TProgress progress(io.Err, total);
+  TQuillCompress qc;
+  qc.SetCompressedFile(archive);
+  qc.OnBeforeAdding = [&](TQuillCompress&, const TlzhFileStats& s) {
+    progress.Add(0, Printable(s.FileName));
+  };
+  qc.OnAfterAdding = [&](TQuillCompress&, const TlzhFileStats& s) {
+    progress.Add(s.FileSize, Printable(s.FileName));
+    if (!report) return;
+    progress.Clear();
+    std::fprintf(io.Out, "added %10d -> %10d  %s\n", s.FileSize, s.CompressedSize,
+                 Printable(s.FileName).c_str());
+  };
+  qc.AddFiles(items);
+}
+
+// Removes a file on leaving the scope, however it is left.
+struct TTempFile {
+  std::string Path;
+  ~TTempFile() { fsys::RemoveFile(Path); }
+};
+
+// The description's problem that would stop the setup, or nothing.
+std::optional<std::string> DescriptionProblem(const TIniFile& inf, std::string& package) {
+  constexpr const char* kSection = "ApplicationInfo";
+  if (!inf.SectionExists(kSection)) return "has no section [ApplicationInfo]";
+  auto value = inf.ReadValue(kSection, "Package");
+  if (!value || value->empty()) return "has no key Package in [ApplicationInfo]";
+  package = *value;
+  bool pakEnding = package.size() > 4 && SameTextAZ(package.substr(package.size() - 4), ".pak");
+  if (!pakEnding || !IsSafeComponent(package) || NameProblem(package))
+    return "Package=" + package + " is not a bare file name ending in .pak";
+  if (auto libs = inf.ReadValue(kSection, "LibsIncluded")) {
+    auto number = TryStrToInt(*libs);
+    if (!number || *number < 0 || *number > 4)
+      return "LibsIncluded=" + *libs + " is not a number from 0 to 4";
+  }
+  return std::nullopt;
+}
+
+void CopyInto(fsys::TFile& out, const std::string& source) {
+  fsys::TFile in = fsys::TFile::OpenRead(source);
+  if (!in.IsOpen()) Fail("cannot open " + source);
+  auto buffer = std::make_unique<uint8_t[]>(65'536);
+  for (;;) {
+    int64_t n = in.Read(buffer.get(), 65'536);
+    if (n < 0) Fail("cannot read " + source);
+    if (n == 0) return;
+    if (out.Write(buffer.get(), static_cast<size_t>(n)) != n) throw EqcDiskFull();
+  }
+}
+
+}  // namespace
+
+int RunPack(const TArgs& args, const TIo& io) {
+  if (args.Positional.size() < 2) UsageFail("pack needs an ARCHIVE and at least one PATH");
+  const std::string dir = args.Value("-C").value_or("");
+  if (!dir.empty() && !fsys::DirectoryExists(dir)) Fail("cannot find the folder " + dir);
+  const std::string& archive = args.Positional[0];
+  TCollector collector(dir, archive, io);
+  for (size_t i = 1; i < args.Positional.size(); ++i) collector.AddPath(args.Positional[i]);
+  if (collector.Items.empty())
+    std::fprintf(io.Err, "kropack: no files found; the archive is empty\n");
+  WriteArchive(archive, collector.Items, io, true);
+  std::fprintf(io.Out, "%s: %zu %s\n", archive.c_str(), collector.Items.size(),
+               collector.Items.size() == 1 ? "member" : "members");
+  return keOk;
+}
+
+int RunSetup(const TArgs& args, const TIo& io) {
+  if (!args.Positional.empty()) UsageFail("setup takes no arguments besides its options");
+  auto stub = args.Value("--stub"), inf = args.Value("--inf"), dir = args.Value("--package"),
+       out = args.Value("-o");
+  if (!stub || !inf || !dir || !out) UsageFail("setup needs --stub, --inf, --package and -o");
+
+  // Everything is checked before anything is written.
+  if (!IsRegularFile(*inf)) Fail("cannot find the description " + *inf);
+  std::string package;
+  if (auto problem = DescriptionProblem(TIniFile::Load(*inf), package))
+    Fail("the description " + *inf + " " + *problem);
+  const std::string infName = LastComponent(*inf);
+  if (infName.size() <= 4 || !SameTextAZ(infName.substr(infName.size() - 4), ".inf"))
+    Fail("the description " + *inf + " must be named *.inf, or setup will not find it");
+  if (auto problem = NameProblem(infName)) Fail("the name " + infName + " " + *problem);
+  auto stubSize = IsRegularFile(*stub) ? fsys::FileSize(*stub) : std::nullopt;
+  if (!stubSize) Fail("cannot find the stub " + *stub);
+  if (*stubSize > kSetupStubSize)
+    Fail("the stub " + *stub + " is " + std::to_string(*stubSize) +
+         " bytes, more than the 302080 bytes before the archive");
+  if (!fsys::DirectoryExists(*dir)) Fail("cannot find the folder " + *dir);
+
+  TTempFile packageFile{*out + ".~pak"}, container{*out + ".~box"}, result{*out + ".~kro"};
+  TCollector collector(*dir, *out, io);
+  collector.AddPath(".");
+  if (collector.Items.empty()) std::fprintf(io.Err, "kropack: the package is empty\n");
+  WriteArchive(packageFile.Path, collector.Items, io, false);
+  auto packageDate = fsys::FileDateTime(packageFile.Path), infDate = fsys::FileDateTime(*inf);
+  WriteArchive(
+      container.Path,
+      {{*inf, infName, infDate.value_or(0)}, {packageFile.Path, package, packageDate.value_or(0)}},
+      io, false);
+
+  int error = 0;
+  {
+    fsys::TFile file = fsys::TFile::Create(result.Path, &error);
+    if (!file.IsOpen()) Fail("cannot create " + *out + ": " + SystemErrorText(error));
+    CopyInto(file, *stub);
+    std::vector<uint8_t> zeros(static_cast<size_t>(kSetupStubSize - *stubSize));
+    if (file.Write(zeros.data(), zeros.size()) != static_cast<int64_t>(zeros.size()))
+      throw EqcDiskFull();
+    CopyInto(file, container.Path);
+  }
+  if (!fsys::RenameOver(result.Path, *out, &error))
+    Fail("cannot create " + *out + ": " + SystemErrorText(error));
+  auto size = fsys::FileSize(*out).value_or(0);
+  std::fprintf(io.Out, "%s: %lld bytes: stub %lld bytes padded to %lld, then %s and %s (%zu %s)\n",
+               out->c_str(), static_cast<long long>(size), static_cast<long long>(*stubSize),
+               static_cast<long long>(kSetupStubSize), infName.c_str(), package.c_str(),
+               collector.Items.size(), collector.Items.size() == 1 ? "file" : "files");
+  return keOk;
+}

@@ -1,0 +1,72 @@
+#include "uKropackSys.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+
+#include "uHandles.h"
+#include "uText.h"
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#endif
+
+#ifdef _WIN32
+
+bool IsRegularFile(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+}
+
+namespace {
+
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+  auto file = TFileHandle::FromCreate(
+      CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return file && GetFileInformationByHandle(file.Get(), &info);
+}
+
+}  // namespace
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION x, y;
+  return FileIdentity(a, x) && FileIdentity(b, y) &&
+         x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+         x.nFileIndexLow == y.nFileIndexLow;
+}
+
+bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+std::string SystemErrorText(int code) {
+  wchar_t text[512];
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           static_cast<DWORD>(code), 0, text, 512, nullptr);
+  std::string message = Narrow(std::wstring_view(text, n));
+  while (!message.empty() && static_cast<unsigned char>(message.back()) <= ' ') message.pop_back();
+  return (message.empty() ? "system error" : message) + " (error " + std::to_string(code) + ")";
+}
+
+#else
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  struct stat x, y;
+  return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev &&
+         x.st_ino == y.st_ino;
+}
+
+bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
+
+std::string SystemErrorText(int code) {
+  return std::string(std::strerror(code)) + " (error " + std::to_string(code) + ")";
+}
+
+#endif

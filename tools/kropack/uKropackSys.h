@@ -1,0 +1,14 @@
+// The few system questions kropack asks beyond the archive's file layer.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// True for a plain file: folders, pipes and devices are never packed (reading a pipe would
+// wait for ever).
+bool IsRegularFile(const std::string& path);
+// True when both paths name the same existing file (so an archive never packs itself).
+bool IsSameFile(const std::string& a, const std::string& b);
+bool IsTerminal(std::FILE* stream);
+// The system's text for one of its error codes, with the code.
+std::string SystemErrorText(int code);
