@@ -13,6 +13,10 @@
 
 namespace {
 
+constexpr const char* kNotCreatable =
+    "cannot be created on Windows (a reserved device name, a point or blank at the end, or a "
+    "character Windows refuses)";
+
 // Why a member name cannot be stored, or would not come out again on Windows; nothing when
 // it is sound.
 std::optional<std::string> NameProblem(const std::string& name) {
@@ -21,9 +25,7 @@ std::optional<std::string> NameProblem(const std::string& name) {
   if (raw->size() > static_cast<size_t>(kMaxFileName))
     return "is " + std::to_string(raw->size()) + " bytes long in code page 1252; at most " +
            std::to_string(kMaxFileName) + " fit";
-  if (!MemberFolder(name))
-    return "cannot be created on Windows (a reserved device name, a point or blank at the end, "
-           "or a character Windows refuses)";
+  if (!MemberFolder(name)) return kNotCreatable;
   return std::nullopt;
 }
 
@@ -40,6 +42,7 @@ class TCollector {
     for (const auto& part : parts) {
       source = IncludeTrailingDelimiter(source) + part;
       name += (name.empty() ? "" : "\\") + part;
+      Check(name, part);
     }
     if (fsys::DirectoryExists(source))
       Walk(source, name);
@@ -75,14 +78,15 @@ class TCollector {
     return parts;
   }
 
-  void Check(const std::string& name) {
-    if (auto problem = NameProblem(name)) Fail("the name " + name + " " + *problem);
+  // name is the member name so far, component its last piece as the file system has it: a
+  // backslash inside a file name would otherwise pass for a folder.
+  static void Check(const std::string& name, const std::string& component) {
+    auto problem = NameProblem(name);
+    if (!problem && !IsSafeComponent(component)) problem = kNotCreatable;
+    if (problem) Fail("the name " + name + " " + *problem);
   }
 
   void Walk(const std::string& folder, const std::string& prefix) {
-    // Checking the folder's own name first also ends the walk through a symbolic link that
-    // points back up: the name soon passes 100 bytes.
-    if (!prefix.empty()) Check(prefix);
     auto entries = fsys::ListDirectory(folder);
     if (!entries) Fail("cannot read the folder " + folder);
     std::sort(entries->begin(), entries->end(),
@@ -90,11 +94,15 @@ class TCollector {
     for (const auto& entry : *entries) {
       std::string source = IncludeTrailingDelimiter(folder) + entry.Name;
       std::string name = prefix.empty() ? entry.Name : prefix + "\\" + entry.Name;
-      if (entry.IsDirectory)
+      if (entry.IsDirectory) {
+        // Checked before going down, which also ends a walk through a symbolic link that points
+        // back up: the name soon passes 100 bytes.
+        Check(name, entry.Name);
         Walk(source, name);
-      else if (IsRegularFile(source))
+      } else if (IsRegularFile(source)) {
+        if (!IsSameFile(source, Archive)) Check(name, entry.Name);
         AddFile(source, name);
-      else
+      } else
         std::fprintf(Io.Err, "kropack: skipped %s: not a plain file\n", Printable(source).c_str());
     }
   }
@@ -103,7 +111,6 @@ class TCollector {
     if (name.empty()) Fail("a file needs a name below the folder given with -C");
     // An archive written into the folder it packs must not pack its own previous version.
     if (ArchiveExists() && IsSameFile(source, Archive)) return;
-    Check(name);
     for (const auto& item : Items) {
       if (item.StoredName == name && item.SourcePath == source) return;  // named twice
       if (SameTextAZ(item.StoredName, name))

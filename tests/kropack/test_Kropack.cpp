@@ -1,0 +1,363 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "KropackKit.h"
+
+using namespace kit;
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// Mixed content: runs of prose and of noise, so that sizes straddle the engine's blocks with
+// both compressible and incompressible data.
+Bytes Mixed(size_t n, uint32_t seed) {
+  Bytes prose = Prose(n), noise = Noise(n, seed), out(n);
+  for (size_t i = 0; i < n; ++i) out[i] = (i / 3000) % 2 ? noise[i] : prose[i];
+  return out;
+}
+
+struct TFileCase {
+  std::string Name;  // relative, '/' between folders
+  size_t Size;
+};
+
+// Names with code page 1252 letters and nested folders; sizes around the 4 KiB output block
+// and the 40,000-byte copy chunk, an empty file and a large odd one. The last name is 100
+// bytes in code page 1252 although longer in UTF-8.
+const std::vector<TFileCase> kTree = {
+    {"leer.txt", 0},
+    {"eins.bin", 1},
+    {"Ärger/Übersicht ß.txt", 4095},
+    {"Ärger/genau.bin", 4096},
+    {"Ärger/tief/drüber.bin", 4097},
+    {"a/b/c/d/39999.dat", 39999},
+    {"a/b/c/d/40000.dat", 40000},
+    {"a/b/40001.dat", 40001},
+    {"groß/ungerade.bin", 1'234'567},
+    {std::string(96, 'x') + "ä.tx", 10},
+};
+
+std::string Stored(std::string name) {
+  std::replace(name.begin(), name.end(), '/', '\\');
+  return name;
+}
+
+class KropackRoundTrip : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    uint32_t seed = 1;
+    for (const auto& f : kTree) Put(Dir, "src/" + f.Name, Mixed(f.Size, seed++));
+  }
+  TTempDir Dir;
+};
+
+// Pack, list, test and extract give back every name, byte and date (to two seconds).
+TEST_F(KropackRoundTrip, PackListTestExtractTree) {
+  TRun pack = Kropack(Dir, {"pack", "-C", Dir / "src", Dir / "all.pak", "."});
+  ASSERT_EQ(pack.Exit, 0) << pack.Err;
+  EXPECT_FALSE(Contains(pack.Err, "\r")) << "no progress line when stderr is no terminal";
+
+  TRun list = Kropack(Dir, {"list", Dir / "all.pak"});
+  ASSERT_EQ(list.Exit, 0) << list.Err;
+  auto lines = Lines(list.Out);
+  ASSERT_EQ(lines.size(), kTree.size() + 2);
+  // Directory order is the sorted walk: every folder's entries by name.
+  std::vector<std::string> listed;
+  for (size_t i = 1; i + 1 < lines.size(); ++i) listed.push_back(lines[i].substr(48));
+  std::vector<std::string> expected;
+  for (const auto& f : kTree) expected.push_back(Stored(f.Name));
+  std::vector<std::string> sorted = expected;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(listed, sorted);
+  EXPECT_TRUE(Contains(lines.back(), std::to_string(kTree.size()) + " members"));
+
+  TRun test = Kropack(Dir, {"test", Dir / "all.pak"});
+  EXPECT_EQ(test.Exit, 0) << test.Err;
+  EXPECT_TRUE(Contains(test.Out, std::to_string(kTree.size()) + " members tested, all sound"));
+
+  TRun extract = Kropack(Dir, {"extract", "--tree", "-d", Dir / "out", Dir / "all.pak"});
+  ASSERT_EQ(extract.Exit, 0) << extract.Err;
+  for (const auto& f : kTree) {
+    SCOPED_TRACE(f.Name);
+    EXPECT_EQ(ReadFile(Dir / ("out/" + f.Name)), ReadFile(Dir / ("src/" + f.Name)));
+    EXPECT_EQ(DosStamp(Dir / ("out/" + f.Name)), DosStamp(Dir / ("src/" + f.Name)));
+  }
+}
+
+// Without --tree every member lands in DIR under its last component; named members only.
+TEST_F(KropackRoundTrip, FlatAndSelectedMembers) {
+  ASSERT_EQ(Kropack(Dir, {"pack", "-C", Dir / "src", Dir / "all.pak", "Ärger", "eins.bin"}).Exit,
+            0);
+  struct TCase {
+    std::vector<std::string> Options;
+    std::vector<std::string> Members;  // as typed
+    std::vector<std::string> Expect;   // files below out/
+  };
+  // Requests match stored names with either slash and any case of A to Z.
+  const std::vector<TCase> cases = {
+      {{}, {}, {"eins.bin", "drüber.bin", "genau.bin", "Übersicht ß.txt"}},
+      {{}, {"ärger/GENAU.BIN"}, {}},  // umlauts keep their case: no match, nothing written
+      {{}, {"ÄRGER/GENAU.BIN"}, {"genau.bin"}},
+      {{"--tree"}, {"Ärger\\tief\\drüber.bin", "eins.bin"}, {"Ärger/tief/drüber.bin", "eins.bin"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Members.empty() ? "all" : c.Members[0]);
+    fs::remove_all(P(Dir / "out"));
+    std::vector<std::string> args = {"extract", "-d", Dir / "out"};
+    args.insert(args.end(), c.Options.begin(), c.Options.end());
+    args.push_back(Dir / "all.pak");
+    args.insert(args.end(), c.Members.begin(), c.Members.end());
+    TRun run = Kropack(Dir, args);
+    EXPECT_EQ(run.Exit, c.Expect.empty() ? 1 : 0) << run.Err;
+    std::vector<std::string> found;
+    if (fs::exists(P(Dir / "out")))
+      for (const auto& e : fs::recursive_directory_iterator(P(Dir / "out")))
+        if (e.is_regular_file()) {
+          std::string rel = S(fs::relative(e.path(), P(Dir / "out")).generic_u8string());
+          found.push_back(rel);
+        }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> expect = c.Expect;
+    std::sort(expect.begin(), expect.end());
+    EXPECT_EQ(found, expect);
+  }
+}
+
+// With the default folder, names are relative to the current folder; -C names another.
+TEST(Kropack, DefaultFolderIsCurrent) {
+  TTempDir dir;
+  Put(dir, "w/sub/f.txt", Text("x"));
+  auto previous = fs::current_path();
+  fs::current_path(P(dir / "w"));
+  TRun run = Kropack(dir, {"pack", dir / "a.pak", "sub"});
+  fs::current_path(previous);
+  ASSERT_EQ(run.Exit, 0) << run.Err;
+  EXPECT_TRUE(Contains(Kropack(dir, {"list", dir / "a.pak"}).Out, " sub\\f.txt\n"));
+}
+
+// Names that cannot be stored or would not come out on Windows are refused, nothing is written,
+// and an archive that was there stays as it was.
+TEST(Kropack, PackRefusals) {
+  struct TCase {
+    std::string File;
+    std::string Message;
+  };
+  std::vector<TCase> cases = {
+      {std::string(97, 'x') + ".txt", "is 101 bytes long in code page 1252"},
+      {std::string(50, 'a') + "/" + std::string(49, 'b') + ".t", "is 102 bytes long"},
+      {"\xCE\xA9mega.txt", "code page 1252 cannot represent"},  // Greek capital omega
+#ifndef _WIN32
+      // Names Windows itself would never let us create.
+      {"sub/aux.txt", "cannot be created on Windows"},
+      {"trailing.", "cannot be created on Windows"},
+      {"back\\slash", "cannot be created on Windows"},
+      {"a:b", "cannot be created on Windows"},
+#endif
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.File);
+    TTempDir dir;
+    Put(dir, "src/ok.txt", Text("fine"));
+    Put(dir, "src/" + c.File, Text("refused"));
+    WriteFile(dir / "old.pak", Text("previous archive"));
+    TRun run = Kropack(dir, {"pack", "-C", dir / "src", dir / "old.pak", "."});
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_TRUE(Contains(run.Err, c.Message)) << run.Err;
+    EXPECT_EQ(ReadFile(dir / "old.pak"), Text("previous archive"));
+    EXPECT_FALSE(fs::exists(P(dir / "old.pak.~kro")));
+  }
+}
+
+#ifndef _WIN32
+// Two files whose names differ only in case would be one file on Windows.
+TEST(Kropack, CaseTwinsRefused) {
+  TTempDir dir;
+  Put(dir, "src/Read.me", Text("1"));
+  Put(dir, "src/READ.ME", Text("2"));
+  TRun run = Kropack(dir, {"pack", "-C", dir / "src", dir / "a.pak", "."});
+  EXPECT_EQ(run.Exit, 1);
+  EXPECT_TRUE(Contains(run.Err, "differ only in the case")) << run.Err;
+  EXPECT_FALSE(fs::exists(P(dir / "a.pak")));
+}
+#endif
+
+// An archive written into the folder it packs leaves its previous version out, and a path
+// named twice is stored once.
+TEST(Kropack, PacksNeitherItselfNorTwice) {
+  TTempDir dir;
+  Put(dir, "f.txt", Text("x"));
+  Put(dir, "self.pak", Text("old"));
+  ASSERT_EQ(Kropack(dir, {"pack", "-C", dir.Str(), dir / "self.pak", ".", "f.txt"}).Exit, 0);
+  TRun list = Kropack(dir, {"list", dir / "self.pak"});
+  EXPECT_EQ(Lines(list.Out).size(), 3u) << list.Out;
+}
+
+// Usage errors end with status 2 and say so; --help answers every command with status 0.
+TEST(Kropack, UsageErrors) {
+  TTempDir dir;
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"frobnicate"},
+      {"pack"},
+      {"pack", "a.pak"},
+      {"pack", "a.pak", "../up"},
+      {"pack", "a.pak", "/rooted"},
+      {"pack", "-X", "a.pak", "f"},
+      {"list"},
+      {"list", "a.pak", "b.pak"},
+      {"list", "--offset"},
+      {"list", "--offset", "-5", "a.pak"},
+      {"list", "--offset=12x", "a.pak"},
+      {"test"},
+      {"extract"},
+      {"extract", "--tree=yes", "a.pak"},
+      {"extract", "-d", "x", "-d", "y", "a.pak"},
+      {"setup", "--stub", "s.exe", "--inf", "a.inf", "--package", "p"},
+      {"setup", "--stub", "s.exe", "--inf", "a.inf", "--package", "p", "-o", "o.exe", "extra"},
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args.empty() ? "(none)" : args[0] + " ...");
+    TRun run = Kropack(dir, args);
+    EXPECT_EQ(run.Exit, 2) << run.Err;
+    EXPECT_TRUE(Contains(run.Err, "usage: kropack")) << run.Err;
+  }
+  for (std::string command : {"pack", "list", "test", "extract", "setup"}) {
+    TRun run = Kropack(dir, {command, "--help"});
+    EXPECT_EQ(run.Exit, 0);
+    EXPECT_TRUE(run.Out.starts_with("usage: kropack " + command + " ")) << run.Out;
+  }
+  EXPECT_EQ(Kropack(dir, {"--help"}).Exit, 0);
+}
+
+// The listing's columns: sizes, ratio, date and time, then the name to the end of the line.
+TEST(Kropack, ListFormat) {
+  TTempDir dir;
+  Put(dir, "src/empty file.txt", {});
+  Put(dir, "src/zeros.bin", Bytes(10'000, 0));
+  for (auto name : {"src/empty file.txt", "src/zeros.bin"})
+    ASSERT_TRUE(fsys::SetFileDosDateTime(dir / name, (41 << 9) | (6 << 5) | 15,
+                                         (10 << 11) | (20 << 5) | 15));
+  ASSERT_EQ(Kropack(dir, {"pack", "-C", dir / "src", dir / "a.pak", "."}).Exit, 0);
+  TRun list = Kropack(dir, {"list", dir / "a.pak"});
+  ASSERT_EQ(list.Exit, 0);
+  auto lines = Lines(list.Out);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "      Size     Packed Ratio Date       Time     Name");
+  EXPECT_EQ(lines[1], "         0          8     - 2021-06-15 10:20:30 empty file.txt");
+  EXPECT_TRUE(lines[2].starts_with("     10000         "));
+  EXPECT_TRUE(lines[2].ends_with("    0% 2021-06-15 10:20:30 zeros.bin")) << lines[2];
+  EXPECT_TRUE(lines[3].starts_with("     10000 ")) << lines[3];
+  EXPECT_TRUE(lines[3].ends_with("0%                     2 members")) << lines[3];
+}
+
+// A hostile name is shown on one line: control characters cannot break the listing.
+TEST(Kropack, ListShowsControlCharactersAsQuestionMarks) {
+  TTempDir dir;
+  WriteFile(dir / "evil.pak", Layout({{"a\nb\x1b[2J", Text("x")}}));
+  TRun list = Kropack(dir, {"list", dir / "evil.pak"});
+  ASSERT_EQ(list.Exit, 0);
+  EXPECT_TRUE(Contains(list.Out, " a?b?[2J\n")) << list.Out;
+}
+
+// An archive inside another file: found with --offset, bytes after it ignored.
+TEST(Kropack, Offset) {
+  TTempDir dir;
+  Bytes file(1234, 'M');
+  Bytes archive = Layout({{"sub\\one.txt", Text("eins")}, {"two.txt", Prose(5000)}});
+  file.insert(file.end(), archive.begin(), archive.end());
+  Bytes signature = Noise(300);
+  file.insert(file.end(), signature.begin(), signature.end());
+  WriteFile(dir / "host.exe", file);
+
+  EXPECT_EQ(Kropack(dir, {"list", dir / "host.exe"}).Exit, 1);
+  EXPECT_TRUE(
+      Contains(Kropack(dir, {"list", "--offset", "1234", dir / "host.exe"}).Out, "2 members"));
+  EXPECT_EQ(Kropack(dir, {"test", "--offset=1234", dir / "host.exe"}).Exit, 0);
+  TRun run =
+      Kropack(dir, {"extract", "--offset", "1234", "--tree", "-d", dir / "out", dir / "host.exe"});
+  EXPECT_EQ(run.Exit, 0) << run.Err;
+  EXPECT_EQ(ReadFile(dir / "out/sub/one.txt"), Text("eins"));
+  EXPECT_EQ(ReadFile(dir / "out/two.txt"), Prose(5000));
+}
+
+// test finds every kind of damage, names the member and fails with status 1.
+TEST(Kropack, TestFindsDamage) {
+  struct TCase {
+    const char* What;
+    void (*Damage)(Bytes& archive, size_t record);
+    const char* Message;
+  };
+  const std::vector<TCase> cases = {
+      {"flipped data byte", [](Bytes& a, size_t r) { a[r + kHeaderSize + 40] ^= 0x55; },
+       "corrupt data"},
+      {"flipped Adler-32", [](Bytes& a, size_t r) { a[GetInt32(a, r + 13)] ^= 1; },
+       "incorrect data check"},
+      {"size too small", [](Bytes& a, size_t r) { PutInt32(a, r + 122, 100); },
+       "inflates to more than its size of 100 bytes"},
+      {"size too large", [](Bytes& a, size_t r) { PutInt32(a, r + 122, 9000); },
+       "inflates to 8000 bytes instead of 9000"},
+      {"stream cut short", [](Bytes& a, size_t r) { PutInt32(a, r + 13, GetInt32(a, r + 13) - 6); },
+       "ends inside its zlib stream"},
+      {"data beyond the file", [](Bytes& a, size_t r) { PutInt32(a, r + 13, 1 << 30); },
+       "outside the archive"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    TTempDir dir;
+    Bytes archive = Layout({{"good.txt", Text("fine")}, {"bad.bin", Prose(8000)}});
+    c.Damage(archive, RecordAt(archive, 1));
+    WriteFile(dir / "a.pak", archive);
+    TRun run = Kropack(dir, {"test", dir / "a.pak"});
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_TRUE(Contains(run.Out, "ok      ")) << run.Out;
+    EXPECT_TRUE(Contains(run.Out, "FAILED  ")) << run.Out;
+    EXPECT_TRUE(Contains(run.Err, "kropack: bad.bin: ")) << run.Err;
+    EXPECT_TRUE(Contains(run.Err, c.Message)) << run.Err;
+  }
+}
+
+// Members whose names would leave the folder are refused and reported; the rest is written.
+TEST(Kropack, ExtractRefusesEscapingNames) {
+  TTempDir dir;
+  WriteFile(dir / "evil.pak", Layout({{"..\\escape.txt", Text("no")},
+                                      {"\\rooted.txt", Text("no")},
+                                      {"c:drive.txt", Text("no")},
+                                      {"sub\\..\\..\\up.txt", Text("no")},
+                                      {"sub\\ok.txt", Text("yes")}}));
+  fs::create_directories(P(dir / "dest"));
+  TRun run = Kropack(dir, {"extract", "--tree", "-d", dir / "dest", dir / "evil.pak"});
+  EXPECT_EQ(run.Exit, 1);
+  EXPECT_TRUE(Contains(run.Err, "4 members were not written")) << run.Err;
+  EXPECT_EQ(ReadFile(dir / "dest/sub/ok.txt"), Text("yes"));
+  size_t files = 0;
+  for (const auto& e : fs::recursive_directory_iterator(dir.Root))
+    files += e.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(files, 2u) << "only evil.pak and sub/ok.txt";
+}
+
+// A target that cannot be created is reported with the system's reason and status 1.
+TEST(Kropack, ExtractIntoAFileFails) {
+  TTempDir dir;
+  WriteFile(dir / "a.pak", Layout({{"x.txt", Text("x")}}));
+  WriteFile(dir / "blocker", Text("a file where the folder should be"));
+  TRun run = Kropack(dir, {"extract", "-d", dir / "blocker", dir / "a.pak"});
+  EXPECT_EQ(run.Exit, 1);
+  EXPECT_TRUE(Contains(run.Err, "cannot create")) << run.Err;
+  EXPECT_TRUE(Contains(run.Err, "(error ")) << run.Err;
+}
+
+// The engine's own message for an archive that is not there.
+TEST(Kropack, MissingArchive) {
+  TTempDir dir;
+  for (std::string command : {"list", "test", "extract"}) {
+    TRun run = Kropack(dir, {command, dir / "none.pak"});
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_TRUE(Contains(run.Err, "Cannot open the compressed file")) << run.Err;
+  }
+}
+
+}  // namespace
