@@ -1,10 +1,24 @@
 #include "class_Cipher.h"
 
-TCipher::TCipher() : FAddTable(std::make_unique<std::array<std::array<uint8_t, 256>, 256>>()) {
-  for (int x = 0; x < 256; ++x)
-    for (int y = 0; y < 256; ++y) (*FAddTable)[x][y] = static_cast<uint8_t>(x + y);
-  SetKey(DefaultKey);
+namespace {
+
+using TAddTable = std::array<std::array<uint8_t, 256>, 256>;
+
+// One table for every cipher: the engine opens a stream (and so a cipher) per member, and
+// filling 64 KiB each time cost more than extracting a small file.
+const TAddTable& SharedAddTable() {
+  static const auto table = [] {
+    auto t = std::make_unique<TAddTable>();
+    for (int x = 0; x < 256; ++x)
+      for (int y = 0; y < 256; ++y) (*t)[x][y] = static_cast<uint8_t>(x + y);
+    return t;
+  }();
+  return *table;
 }
+
+}  // namespace
+
+TCipher::TCipher() : FAddTable(SharedAddTable()) { SetKey(DefaultKey); }
 
 void TCipher::SetKey(const std::string& key) {
   if (key == FKey) return;
@@ -14,7 +28,7 @@ void TCipher::SetKey(const std::string& key) {
 }
 
 void TCipher::AddKey(uint8_t* buffer, size_t n) const {
-  for (size_t i = 0; i < n; ++i) buffer[i] = (*FAddTable)[buffer[i]][FKeySchedule[i % 256]];
+  for (size_t i = 0; i < n; ++i) buffer[i] = FAddTable[buffer[i]][FKeySchedule[i % 256]];
 }
 
 void TCipher::SubtractKey(uint8_t* buffer, size_t n) const {

@@ -22,8 +22,8 @@ class TCipher {
   const std::array<uint8_t, 256>& KeySchedule() const { return FKeySchedule; }
 
  private:
-  // (x + y) mod 256 for every pair, as a 64 KiB table.
-  std::unique_ptr<std::array<std::array<uint8_t, 256>, 256>> FAddTable;
+  // (x + y) mod 256 for every pair, as a 64 KiB table shared by all ciphers.
+  const std::array<std::array<uint8_t, 256>, 256>& FAddTable;
   std::string FKey;
   std::array<uint8_t, 256> FKeySchedule{};
 };

@@ -80,9 +80,16 @@ void TFileHeaders::Add(std::unique_ptr<TFileHeader> entry) {
 }
 
 int TFileHeaders::IndexOfFile(const std::string& request) const {
-  std::string key = request.substr(0, request.find(';'));
-  for (int i = 0; i < Count(); ++i)
-    if (SameTextAZ(Items[i]->FileName(), key)) return i;
+  // Compared as stored, in code page 1252: the conversion is one to one, and converting every
+  // name for every request made a large package quadratic in allocations.
+  auto key = TryUtf8ToCp1252(request.substr(0, request.find(';')));
+  if (!key) return -1;
+  for (int i = 0; i < Count(); ++i) {
+    const THeaderRecord& r = Items[i]->Record;
+    std::string_view name(reinterpret_cast<const char*>(r.data() + 18),
+                          std::min<size_t>(r[17], kMaxFileName));
+    if (SameTextAZ(name, *key)) return i;
+  }
   return -1;
 }
 
@@ -193,7 +200,11 @@ void TQuillCompress::FillFileStats(const TFileHeader& entry) {
 void TQuillCompress::OpenDiskFile(int diskNumber, std::string& fileName, TFileMode mode) {
   for (int attempt = 0; attempt < 4; ++attempt) {
     ArchiveStream.reset();
-    if (FHeaders->Spanned()) fileName = ChangeFileExt(fileName, "." + std::to_string(diskNumber));
+    if (FHeaders->Spanned()) {
+      std::string ext(1, '.');  // built in two steps: g++ 12 -O2 warns wrongly on "." + string
+      ext += std::to_string(diskNumber);
+      fileName = ChangeFileExt(fileName, ext);
+    }
     if (!fsys::FileExists(fileName)) {
       if (!OnNewDisk)
         throw EQuillCompress(
