@@ -66,8 +66,8 @@ TIniFile TIniFile::Load(const std::string& path) {
 TIniFile TIniFile::FromText(std::string_view cp1252) {
   TIniFile ini;
   TSection* current = nullptr;
-  std::string text = Cp1252ToUtf8(cp1252);
-  std::string_view rest = text;
+  // Parsed in code page 1252, so that the length limit counts characters, not UTF-8 bytes.
+  std::string_view rest = cp1252;
   while (!rest.empty()) {
     size_t end = rest.find('\n');
     std::string_view line = rest.substr(0, end);
@@ -77,7 +77,7 @@ TIniFile TIniFile::FromText(std::string_view cp1252) {
     if (line.empty() || line.front() == ';') continue;
     if (line.front() == '[') {
       size_t close = line.find(']');
-      std::string name(
+      std::string name = Cp1252ToUtf8(
           TrimBlanks(line.substr(1, close == std::string_view::npos ? close : close - 1)));
       ini.Sections.push_back({name, {}});
       current = &ini.Sections.back();
@@ -85,9 +85,9 @@ TIniFile TIniFile::FromText(std::string_view cp1252) {
     }
     size_t eq = line.find('=');
     if (!current || eq == std::string_view::npos) continue;
-    std::string value(TrimBlanks(line.substr(eq + 1)));
-    if (value.size() > MaxValueLength) value.resize(MaxValueLength);
-    current->Entries.push_back({std::string(TrimBlanks(line.substr(0, eq))), std::move(value)});
+    std::string_view value = TrimBlanks(line.substr(eq + 1));
+    if (value.size() > MaxValueLength) value = value.substr(0, MaxValueLength);
+    current->Entries.push_back({Cp1252ToUtf8(TrimBlanks(line.substr(0, eq))), Cp1252ToUtf8(value)});
   }
   return ini;
 }
