@@ -196,7 +196,8 @@ int RunExtract(const TArgs& args, const TIo& io) {
   }
   int64_t total = 0;
   for (const auto& m : members)
-    total += std::max(0, qc.Headers().GetFileHeaders(qc.Headers().IndexOfFile(m)).FileSize());
+    if (int i = qc.Headers().IndexOfFile(m); i >= 0)
+      total += std::max(0, qc.Headers().GetFileHeaders(i).FileSize());
 
   TProgress progress(io.Err, total);
   int failed = 0;
@@ -227,6 +228,16 @@ int RunExtract(const TArgs& args, const TIo& io) {
     memberFailed = false;
     memberBytes = 0;
     written.clear();
+    // A request ends at its first semicolon, so such a member cannot be asked for by name;
+    // the engine would stop the whole run on it.
+    if (qc.Headers().IndexOfFile(member) < 0) {
+      std::fprintf(io.Err,
+                   "kropack: %s cannot be extracted: a name with a semicolon cannot be "
+                   "requested\n",
+                   Printable(member).c_str());
+      ++failed;
+      continue;
+    }
     qc.SetFilesToProcess({member});
     qc.ExtractFiles();
     progress.Clear();
@@ -314,7 +325,7 @@ void TProgress::Add(int64_t bytes, const std::string& name) {
   auto now = TClock::now();
   // Short runs stay quiet; long ones redraw a few times a second.
   if (now - Start < std::chrono::milliseconds(700) ||
-      (Drawn && now - LastDraw < std::chrono::milliseconds(150)))
+      now - LastDraw < std::chrono::milliseconds(150))
     return;
   LastDraw = now;
   int percent = Total > 0 ? static_cast<int>(std::min<int64_t>(100, Done * 100 / Total)) : 0;

@@ -26,6 +26,8 @@ std::optional<std::string> NameProblem(const std::string& name) {
     return "is " + std::to_string(raw->size()) + " bytes long in code page 1252; at most " +
            std::to_string(kMaxFileName) + " fit";
   if (!MemberFolder(name)) return kNotCreatable;
+  if (name.find(';') != std::string::npos)
+    return "holds a semicolon, where the setup's request for a member ends";
   return std::nullopt;
 }
 
