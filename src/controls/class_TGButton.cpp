@@ -17,7 +17,8 @@ constexpr UINT_PTR kParentSubclassId = 0x4B524F42;  // one per parent, however m
 
 bool RegisterButtonClass() {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc{sizeof(wc)};
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
   if (GetClassInfoExW(instance, TTGButton::ClassName, &wc)) return true;
   if (!GetClassInfoExW(nullptr, L"Button", &wc)) return false;
   PlatformButtonProc = wc.lpfnWndProc;

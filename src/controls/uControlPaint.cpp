@@ -84,9 +84,11 @@ void PaintButtonFace(HDC dc, const TButtonFace& face, bool disabled, TRgb textCo
 
 bool EnsureWindowClass(const wchar_t* name, WNDPROC proc, UINT style) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW existing{sizeof(existing)};
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof(existing);
   if (GetClassInfoExW(instance, name, &existing)) return true;
-  WNDCLASSEXW wc{sizeof(wc)};
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
   wc.style = style;
   wc.lpfnWndProc = proc;
   wc.hInstance = instance;
