@@ -24,7 +24,7 @@ inline constexpr long kRegAccessDenied = 5;
 
 struct TRegValue {
   TRegType Type = TRegType::String;
-  std::string Data;  // UTF-8; empty for TRegType::Other
+  std::string Data;  // UTF-8 text; raw bytes for TRegType::Other (written as binary)
 };
 
 // An open key of a backend. Every call returns kRegOk or a Win32 error code.

@@ -61,6 +61,10 @@ class TWinKey : public TRegKey {
   }
 
   long Set(std::string_view name, const TRegValue& value) override {
+    if (value.Type == TRegType::Other)
+      return RegSetValueExW(Key, Widen(name).c_str(), 0, REG_BINARY,
+                            reinterpret_cast<const BYTE*>(value.Data.data()),
+                            static_cast<DWORD>(value.Data.size()));
     std::wstring data = Widen(value.Data);
     DWORD type = value.Type == TRegType::ExpandString ? REG_EXPAND_SZ : REG_SZ;
     return RegSetValueExW(Key, Widen(name).c_str(), 0, type,
