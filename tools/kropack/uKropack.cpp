@@ -134,9 +134,6 @@ int RunTest(const TArgs& args, const TIo& io) {
   qc.SetCompressedFile(archive);
   qc.Offset = args.Offset();
   qc.ReadHeaders();
-  fsys::TFile file = fsys::TFile::OpenRead(archive);
-  if (!file.IsOpen()) Fail("Cannot open the compressed file " + archive);
-
   TFileHeaders& headers = qc.Headers();
   int64_t total = 0;
   for (int i = 0; i < headers.Count(); ++i)
@@ -146,8 +143,8 @@ int RunTest(const TArgs& args, const TIo& io) {
   for (int i = 0; i < headers.Count(); ++i) {
     const TFileHeader& entry = headers.GetFileHeaders(i);
     const std::string name = Printable(entry.FileName());
-    TMemberCheck check =
-        CheckMember(file, qc.Offset, entry, [&](int64_t bytes) { progress.Add(bytes, name); });
+    TMemberCheck check = CheckMember(archive, headers.Spanned(), qc.Offset, entry,
+                                     [&](int64_t bytes) { progress.Add(bytes, name); });
     progress.Clear();
     if (check.Ok) {
       std::fprintf(io.Out, "ok      %08x %s\n", static_cast<unsigned>(check.Adler), name.c_str());

@@ -3,10 +3,73 @@
 #include <zlib.h>
 
 #include <memory>
+#include <optional>
+
+#include "uFileSys.h"
+#include "uPaths.h"
 
 namespace {
 
 constexpr size_t kChunk = 65'536;
+
+// The member's compressed bytes, disk after disk, bounded as the engine bounds them: from
+// DataPosition on the first disk, whole middle disks, up to LastByte on the last.
+class TMemberInput {
+ public:
+  TMemberInput(const std::string& archive, bool spanned, int64_t offset, const TFileHeader& entry)
+      : Archive(archive), Spanned(spanned), Offset(offset), Entry(entry), Disk(entry.FirstDisk()) {}
+
+  // Opens the first disk; the problem when the data cannot be there.
+  std::optional<std::string> Start() {
+    if (Entry.LastDisk() < Entry.FirstDisk()) return "its last disk comes before its first";
+    if (Entry.DataPosition() < 0) return "the member's data lies outside the archive";
+    return Open(DiskFile(Disk == 0 ? 1 : Disk), Offset + Entry.DataPosition());
+  }
+
+  // Up to kChunk bytes; 0 at the end of the member's data, -1 with Problem set on failure.
+  int64_t Read(uint8_t* buffer) {
+    while (Left == 0) {
+      if (Disk >= Entry.LastDisk()) return 0;
+      ++Disk;
+      if (auto problem = Open(DiskFile(Disk), 0)) {
+        Problem = *problem;
+        return -1;
+      }
+    }
+    int64_t n = File.Read(buffer, static_cast<size_t>(std::min<int64_t>(Left, kChunk)));
+    if (n <= 0) {
+      Problem = "cannot read the member's data";
+      return -1;
+    }
+    Left -= n;
+    return n;
+  }
+
+  std::string Problem;
+
+ private:
+  std::string DiskFile(int n) const {
+    return Spanned ? ChangeFileExt(Archive, "." + std::to_string(n)) : Archive;
+  }
+
+  std::optional<std::string> Open(const std::string& path, int64_t from) {
+    File = fsys::TFile::OpenRead(path);
+    if (!File.IsOpen()) return "cannot open the disk file " + path;
+    int64_t end = Disk == Entry.LastDisk() ? Offset + Entry.LastByte() + 1 : File.Size();
+    if (end < from || end > File.Size() || !File.Seek(from))
+      return "the member's data lies outside the archive";
+    Left = end - from;
+    return std::nullopt;
+  }
+
+  const std::string& Archive;
+  const bool Spanned;
+  const int64_t Offset;
+  const TFileHeader& Entry;
+  int Disk;
+  fsys::TFile File;
+  int64_t Left = 0;
+};
 
 TMemberCheck Fail(std::string problem, const z_stream& zs) {
   TMemberCheck result;
@@ -17,18 +80,13 @@ TMemberCheck Fail(std::string problem, const z_stream& zs) {
 
 }  // namespace
 
-TMemberCheck CheckMember(fsys::TFile& archive, int64_t offset, const TFileHeader& entry,
-                         const std::function<void(int64_t)>& progress) {
+TMemberCheck CheckMember(const std::string& archive, bool spanned, int64_t offset,
+                         const TFileHeader& entry, const std::function<void(int64_t)>& progress) {
   z_stream zs{};
-  if (entry.FirstDisk() != 0 || entry.LastDisk() != 0)
-    return Fail("the member continues over disk files; only single-file archives are tested", zs);
   const int64_t size = entry.FileSize();
-  const int64_t first = offset + entry.DataPosition();
-  const int64_t last = offset + entry.LastByte();
   if (size < 0) return Fail("negative size " + std::to_string(size), zs);
-  if (entry.DataPosition() < 0 || last < first || last >= archive.Size())
-    return Fail("the member's data lies outside the archive", zs);
-  if (!archive.Seek(first)) return Fail("cannot read the member's data", zs);
+  TMemberInput input(archive, spanned, offset, entry);
+  if (auto problem = input.Start()) return Fail(*problem, zs);
 
   if (inflateInit(&zs) != Z_OK) return Fail("zlib cannot start", zs);
   struct End {
@@ -38,15 +96,13 @@ TMemberCheck CheckMember(fsys::TFile& archive, int64_t offset, const TFileHeader
   auto in = std::make_unique<uint8_t[]>(kChunk);
   auto out = std::make_unique<uint8_t[]>(kChunk);
   uint32_t adler = adler32(0, nullptr, 0);
-  int64_t left = last - first + 1;
   int64_t produced = 0;
   int result = Z_OK;
   while (result != Z_STREAM_END) {
     if (zs.avail_in == 0) {
-      if (left == 0) return Fail("the data ends inside its zlib stream", zs);
-      int64_t n = archive.Read(in.get(), static_cast<size_t>(std::min<int64_t>(left, kChunk)));
-      if (n <= 0) return Fail("cannot read the member's data", zs);
-      left -= n;
+      int64_t n = input.Read(in.get());
+      if (n < 0) return Fail(input.Problem, zs);
+      if (n == 0) return Fail("the data ends inside its zlib stream", zs);
       zs.next_in = in.get();
       zs.avail_in = static_cast<uInt>(n);
     }

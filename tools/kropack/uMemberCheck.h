@@ -6,7 +6,6 @@
 #include <string>
 
 #include "class_Compress.h"
-#include "uFileSys.h"
 
 struct TMemberCheck {
   bool Ok = false;
@@ -15,9 +14,11 @@ struct TMemberCheck {
   int64_t Inflated = 0;
 };
 
-// Sound means: the data lies inside the archive, is one complete zlib stream whose Adler-32
-// trailer matches, and inflates to exactly FileSize bytes. Reading stops as soon as the output
-// passes FileSize, so a hostile member costs no more than its claimed size. Members spread
-// over disk files are reported as not testable.
-TMemberCheck CheckMember(fsys::TFile& archive, int64_t offset, const TFileHeader& entry,
+// Sound means: the data lies inside the archive's files, is one complete zlib stream whose
+// Adler-32 trailer matches, and inflates to exactly FileSize bytes. The data is read from the
+// files the engine reads it from: the archive itself, or in a spanned set the disk files
+// FirstDisk to LastDisk. Reading stops as soon as the output passes FileSize, so a hostile
+// member costs no more than its claimed size.
+TMemberCheck CheckMember(const std::string& archive, bool spanned, int64_t offset,
+                         const TFileHeader& entry,
                          const std::function<void(int64_t bytes)>& progress = {});
