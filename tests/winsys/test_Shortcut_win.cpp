@@ -3,9 +3,12 @@
 #include <windows.h>
 //
 #include <gtest/gtest.h>
+
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <memory>
 
+#include "ShellFolderRedirect.h"
 #include "class_Shortcut.h"
 #include "uHandles.h"
 #include "uText.h"
@@ -37,13 +40,26 @@ bool Exists(const std::string& path) {
 
 class ShellLinks : public testing::Test {
  protected:
-  static void SetUpTestSuite() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-  static void TearDownTestSuite() { CoUninitialize(); }
-
-  void SetUp() override {
+  // The desktop is redirected before the shell first looks at it: it keeps the path it saw.
+  static void SetUpTestSuite() {
+    Desktop = TempPath() + "kro-desktop-" + std::to_string(GetCurrentProcessId());
+    Redirect = std::make_unique<TShellFolderRedirect>(L"Desktop", Desktop);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  }
+  static void TearDownTestSuite() {
+    CoUninitialize();
+    Redirect.reset();
+  }
+  static std::string TempPath() {
     wchar_t temp[MAX_PATH + 1];
     GetTempPathW(MAX_PATH + 1, temp);
-    Scratch = Narrow(temp) + "kro-links-" + std::to_string(GetCurrentProcessId());
+    return Narrow(temp);
+  }
+  static inline std::string Desktop;
+  static inline std::unique_ptr<TShellFolderRedirect> Redirect;
+
+  void SetUp() override {
+    Scratch = TempPath() + "kro-links-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryW(Widen(Scratch).c_str(), nullptr);
     App = Scratch + "\\App";
     CreateDirectoryW(Widen(App).c_str(), nullptr);
@@ -132,7 +148,7 @@ TEST_F(ShellLinks, SpecialFolders) {
   shortcut.Folder.clear();
   shortcut.Description = "Kro Desktop Test";
   const std::string desktop = shortcut.GetSpecialFolderPath();
-  ASSERT_FALSE(desktop.empty());
+  ASSERT_EQ(desktop, Desktop);  // never the host's home folder the prefix links to
   ASSERT_TRUE(shortcut.CreateShortcut());
   auto link = ReadLink(desktop + "\\Kro Desktop Test.lnk");
   ASSERT_TRUE(link);
