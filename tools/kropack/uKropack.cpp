@@ -178,29 +178,58 @@ int RunExtract(const TArgs& args, const TIo& io) {
   qc.SetCompressedFile(args.Positional[0]);
   qc.Offset = args.Offset();
   qc.ReadHeaders();
+  const TFileHeaders& headers = qc.Headers();
 
   // Every requested name must exist before anything is written.
-  std::vector<std::string> members;
+  std::vector<std::string> requests;
+  int failed = 0;
+  int64_t total = 0;
   for (size_t i = 1; i < args.Positional.size(); ++i) {
     std::string request = RequestName(args.Positional[i]);
-    if (qc.Headers().IndexOfFile(request) < 0)
+    int index = headers.IndexOfFile(request);
+    if (index < 0)
       Fail("The file <" + request + "> was not found in the archive <" + args.Positional[0] + ">");
-    members.push_back(request);
+    requests.push_back(request);
+    total += std::max(0, headers.GetFileHeaders(index).FileSize());
   }
-  if (members.empty()) {
-    qc.OnListing = [&](TQuillCompress&, const TlzhFileStats& s) { members.push_back(s.FileName); };
-    qc.ListFiles();
+  if (requests.empty()) {
+    for (int i = 0; i < headers.Count(); ++i) {
+      const TFileHeader& entry = headers.GetFileHeaders(i);
+      std::string name = entry.FileName();
+      // A request ends at its first semicolon, so such a member cannot be asked for by name
+      // (the request would stop the run, or name another member).
+      if (name.find(';') != std::string::npos) {
+        std::fprintf(io.Err,
+                     "kropack: cannot extract %s: a name with a semicolon cannot be "
+                     "requested\n",
+                     Printable(name).c_str());
+        ++failed;
+        continue;
+      }
+      requests.push_back(name);
+      total += std::max(0, entry.FileSize());
+    }
   }
-  int64_t total = 0;
-  for (const auto& m : members)
-    if (int i = qc.Headers().IndexOfFile(m); i >= 0)
-      total += std::max(0, qc.Headers().GetFileHeaders(i).FileSize());
 
+  // One run over all members; a member's outcome is known when the next one begins (a failed
+  // rename is reported after its last status) or when the run ends.
   TProgress progress(io.Err, total);
-  int failed = 0;
-  bool memberFailed = false;
+  bool inMember = false, memberFailed = false;
+  int64_t memberBytes = 0;
   std::string written;
+  auto memberEnds = [&] {
+    if (inMember && !memberFailed && !written.empty()) {
+      progress.Clear();
+      std::fprintf(io.Out, "extracted %s\n", Printable(written).c_str());
+    }
+    inMember = false;
+  };
   qc.OnBeforeExtracting = [&](TQuillCompress& q, const TlzhFileStats& s) {
+    memberEnds();
+    inMember = true;
+    memberFailed = false;
+    memberBytes = 0;
+    written.clear();
     q.ExtractDirectory = base;
     if (!tree) return;
     // The member's folders are rebuilt below base, and never lead out of it.
@@ -212,37 +241,19 @@ int RunExtract(const TArgs& args, const TIo& io) {
   qc.OnError = [&](TQuillCompress&, const std::string& path, int code) {
     progress.Clear();
     memberFailed = true;
+    ++failed;
     std::fprintf(io.Err, "kropack: cannot create %s: %s\n", Printable(path).c_str(),
                  SystemErrorText(code).c_str());
   };
-  int64_t memberBytes = 0;
   qc.OnStatus = [&](TQuillCompress& q, const TlzhFileStats& s) {
     if (s.FileDone) written = IncludeTrailingDelimiter(q.ExtractDirectory) + q.CurrentTargetName;
     progress.Add(s.FileBytesDone - memberBytes, Printable(s.FileName));
     memberBytes = s.FileBytesDone;
   };
-  for (const auto& member : members) {
-    memberFailed = false;
-    memberBytes = 0;
-    written.clear();
-    // A request ends at its first semicolon, so such a member cannot be asked for by name;
-    // the engine would stop the whole run on it.
-    if (qc.Headers().IndexOfFile(member) < 0) {
-      std::fprintf(io.Err,
-                   "kropack: %s cannot be extracted: a name with a semicolon cannot be "
-                   "requested\n",
-                   Printable(member).c_str());
-      ++failed;
-      continue;
-    }
-    qc.SetFilesToProcess({member});
-    qc.ExtractFiles();
-    progress.Clear();
-    if (memberFailed)
-      ++failed;
-    else
-      std::fprintf(io.Out, "extracted %s\n", Printable(written).c_str());
-  }
+  qc.SetFilesToProcess(requests);
+  // A failure that stops the run leaves the member in flight unreported.
+  qc.ExtractFiles();
+  memberEnds();
   if (failed)
     std::fprintf(io.Err, "kropack: %d %s not written\n", failed,
                  failed == 1 ? "member was" : "members were");
