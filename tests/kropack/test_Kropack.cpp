@@ -375,6 +375,8 @@ TEST(Kropack, ExtractRefusesEscapingNames) {
   EXPECT_EQ(run.Exit, 1);
   EXPECT_TRUE(Contains(run.Err, "5 members were not written")) << run.Err;
   EXPECT_EQ(ReadFile(dir / "dest/sub/ok.txt"), Text("yes"));
+  EXPECT_EQ(Lines(run.Out).size(), 1u) << run.Out;
+  EXPECT_TRUE(Contains(run.Out, "ok.txt")) << run.Out;
   size_t files = 0;
   for (const auto& e : fs::recursive_directory_iterator(dir.Root))
     files += e.is_regular_file() ? 1 : 0;
@@ -390,6 +392,24 @@ TEST(Kropack, ExtractIntoAFileFails) {
   EXPECT_EQ(run.Exit, 1);
   EXPECT_TRUE(Contains(run.Err, "cannot create")) << run.Err;
   EXPECT_TRUE(Contains(run.Err, "(error ")) << run.Err;
+  EXPECT_EQ(run.Out, "");
+}
+
+// A damaged member stops the run with the engine's message: the members before it are written
+// and reported, it and those after it are neither.
+TEST(Kropack, ExtractStopsAtDamage) {
+  TTempDir dir;
+  Bytes archive = Layout({{"one.txt", Text("1")}, {"two.txt", Prose(5000)}, {"three.txt", {}}});
+  PutInt32(archive, RecordAt(archive, 1) + 122, 4000);  // inflates beyond its size
+  WriteFile(dir / "a.pak", archive);
+  TRun run = Kropack(dir, {"extract", "-d", dir / "out", dir / "a.pak"});
+  EXPECT_EQ(run.Exit, 1);
+  EXPECT_TRUE(Contains(run.Err, "The decompressed file's size does not match")) << run.Err;
+  EXPECT_EQ(Lines(run.Out).size(), 1u) << run.Out;
+  EXPECT_TRUE(Contains(run.Out, "one.txt")) << run.Out;
+  EXPECT_TRUE(fs::exists(P(dir / "out/one.txt")));
+  EXPECT_FALSE(fs::exists(P(dir / "out/two.txt")));
+  EXPECT_FALSE(fs::exists(P(dir / "out/three.txt")));
 }
 
 // The engine's own message for an archive that is not there.
