@@ -174,15 +174,22 @@ TEST(Kropack, PackRefusals) {
 }
 
 #ifndef _WIN32
-// Two files whose names differ only in case would be one file on Windows.
+// Names that differ only in case would be one file (or a file and a folder) on Windows.
 TEST(Kropack, CaseTwinsRefused) {
-  TTempDir dir;
-  Put(dir, "src/Read.me", Text("1"));
-  Put(dir, "src/READ.ME", Text("2"));
-  TRun run = Kropack(dir, {"pack", "-C", dir / "src", dir / "a.pak", "."});
-  EXPECT_EQ(run.Exit, 1);
-  EXPECT_TRUE(Contains(run.Err, "differ only in the case")) << run.Err;
-  EXPECT_FALSE(fs::exists(P(dir / "a.pak")));
+  const std::vector<std::vector<std::string>> cases = {
+      {"Read.me", "READ.ME"},
+      {"Docs", "docs/a.txt"},
+      {"x/Docs/a.txt", "x/DOCS"},
+  };
+  for (const auto& files : cases) {
+    SCOPED_TRACE(files[1]);
+    TTempDir dir;
+    for (const auto& f : files) Put(dir, "src/" + f, Text(f));
+    TRun run = Kropack(dir, {"pack", "-C", dir / "src", dir / "a.pak", "."});
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_TRUE(Contains(run.Err, "differ only in the case")) << run.Err;
+    EXPECT_FALSE(fs::exists(P(dir / "a.pak")));
+  }
 }
 #endif
 

@@ -1,6 +1,7 @@
 // kropack pack and kropack setup: the writing side.
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <memory>
 
 #include "class_Compress.h"
@@ -113,16 +114,26 @@ class TCollector {
     if (name.empty()) Fail("a file needs a name below the folder given with -C");
     // An archive written into the folder it packs must not pack its own previous version.
     if (ArchiveExists() && IsSameFile(source, Archive)) return;
-    for (const auto& item : Items) {
-      if (item.StoredName == name && item.SourcePath == source) return;  // named twice
-      if (SameTextAZ(item.StoredName, name))
-        Fail("the names " + item.StoredName + " and " + name +
-             " differ only in the case of their letters; the archive and Windows take them "
-             "for one file");
+    auto known = Seen.find(UpperAZ(name));
+    if (known != Seen.end() && !known->second.Folder && known->second.Name == name &&
+        known->second.Source == source)
+      return;  // named twice
+    if (known != Seen.end()) Conflict(known->second.Name, name);
+    // Its folders must not meet a file of the same name either.
+    for (size_t cut = name.find('\\'); cut != std::string::npos; cut = name.find('\\', cut + 1)) {
+      std::string folder = name.substr(0, cut);
+      auto [it, added] = Seen.try_emplace(UpperAZ(folder), TSeen{folder, {}, true});
+      if (!added && !it->second.Folder) Conflict(it->second.Name, folder);
     }
+    Seen[UpperAZ(name)] = TSeen{name, source, false};
     auto date = fsys::FileDateTime(source);
     if (!date) Fail("cannot read the date of " + source);
     Items.push_back({source, name, *date});
+  }
+
+  [[noreturn]] static void Conflict(const std::string& a, const std::string& b) {
+    Fail("the names " + a + " and " + b +
+         " differ only in the case of their letters; the archive and Windows take them for one");
   }
 
   bool ArchiveExists() {
@@ -130,6 +141,12 @@ class TCollector {
     return *FArchiveExists;
   }
 
+  // Every name stored so far and every folder they imply, by the name with A to Z upper-cased.
+  struct TSeen {
+    std::string Name, Source;
+    bool Folder;
+  };
+  std::map<std::string, TSeen> Seen;
   std::string Dir, Archive;
   const TIo& Io;
   std::optional<bool> FArchiveExists;
