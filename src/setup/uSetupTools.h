@@ -12,6 +12,13 @@
 #include "class_Compress.h"
 #include "uGetZebIni.h"
 
+#ifdef _WIN32
+// <windows.h> defines GetFreeSpace as a macro of the 16-bit era; include it here, once, and
+// drop that macro, so that a later inclusion cannot replace calls to our GetFreeSpace.
+#include <windows.h>
+#undef GetFreeSpace
+#endif
+
 class TApplicationInfo {
  public:
   // Destination starts as the folder of an existing installation.

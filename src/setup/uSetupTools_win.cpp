@@ -69,8 +69,9 @@ std::string MakeTempFile(const std::string& prefix) {
 
 std::string GetSystemLanguageName() {
   wchar_t buffer[256] = {};
-  DWORD n = VerLanguageNameW(GetSystemDefaultLangID(), buffer, 255);
-  return Narrow(std::wstring_view(buffer, std::min<DWORD>(n, 255)));
+  VerLanguageNameW(GetSystemDefaultLangID(), buffer, 255);
+  // The returned count is not to be trusted (it may include the terminator): take the text.
+  return Narrow(buffer);
 }
 
 uint32_t GetOSVersionPart(int part) {
