@@ -205,22 +205,29 @@ void TQuillCompress::OpenDiskFile(int diskNumber, std::string& fileName, TFileMo
       ext += std::to_string(diskNumber);
       fileName = ChangeFileExt(fileName, ext);
     }
-    if (!fsys::FileExists(fileName)) {
-      if (!OnNewDisk)
-        throw EQuillCompress(
-            Format("Could not open the correct disk file %d", {std::to_string(diskNumber)}));
-      std::string folder = FolderPart(fileName);
-      if (!folder.empty() && fsys::IsPathDelim(folder.back())) folder.pop_back();
-      std::string path = folder;
-      OnNewDisk(*this, diskNumber, path);
-      fileName = IncludeTrailingDelimiter(path) + LastComponent(fileName);
-    }
-    if (fsys::FileExists(fileName)) {
-      ArchiveStream = std::make_unique<TCodecFileStream>(fileName, mode, 0, "");
-      return;
-    }
+    if (OpenIfPresent(fileName, mode)) return;
+    if (!OnNewDisk)
+      throw EQuillCompress(
+          Format("Could not open the correct disk file %d", {std::to_string(diskNumber)}));
+    std::string path = FolderPart(fileName);
+    if (!path.empty() && fsys::IsPathDelim(path.back())) path.pop_back();
+    OnNewDisk(*this, diskNumber, path);
+    fileName = IncludeTrailingDelimiter(path) + LastComponent(fileName);
+    if (OpenIfPresent(fileName, mode)) return;
   }
   throw EQuillCompress(Format(kCannotOpen, {fileName}));
+}
+
+bool TQuillCompress::OpenIfPresent(const std::string& fileName, TFileMode mode) {
+  // Opening is the existence test; only a failure needs a closer look (a round trip saved
+  // per member, which counts under emulation).
+  try {
+    ArchiveStream = std::make_unique<TCodecFileStream>(fileName, mode, 0, "");
+    return true;
+  } catch (const EQuillCompress&) {
+    if (fsys::FileExists(fileName)) throw;  // there, but cannot be opened
+    return false;
+  }
 }
 
 void TQuillCompress::DiskFull() {
@@ -320,12 +327,12 @@ void TQuillCompress::ExtractOne(const std::string& request) {
     InflateMember(output);
     Stats.FileDone = 1;
     if (OnStatus) OnStatus(*this, Stats);
-    if (output.Size() != CurrentHeader->FileSize())
+    // The file is new, so what was written is its size.
+    if (Stats.FileBytesDone != CurrentHeader->FileSize())
       throw EQuillCompress(Format(kSizeMismatch, {Stats.FileName}));
-    output.Close();
     uint16_t dosDate, dosTime;
     DateTimeToDos(CurrentHeader->FileDate(), dosDate, dosTime);
-    if (!ArchiveHooks().SetFileDate(temp, dosDate, dosTime))
+    if (!ArchiveHooks().SetFileDate(output, dosDate, dosTime))
       throw EQuillCompress("Cannot set the date of the file just extracted.");
   } catch (...) {
     output.Close();
@@ -334,7 +341,9 @@ void TQuillCompress::ExtractOne(const std::string& request) {
   }
   ArchiveStream.reset();
   // A target in use cannot be replaced; it keeps its old content and is reported.
-  if (!fsys::RenameOver(temp, target, &error)) {
+  bool replaced = output.RenameTo(temp, target, &error);
+  output.Close();
+  if (!replaced) {
     fsys::RemoveFile(temp);
     ReportCreateFailure(target, error);
   }
@@ -354,18 +363,20 @@ void TQuillCompress::InflateMember(fsys::TFile& output) {
   const int lastDisk = CurrentHeader->LastDisk();
   const int64_t lastByte = Offset + CurrentHeader->LastByte();
   // A member whose data cannot be reached reads as empty and then fails the size check.
-  bool inputOpen = ArchiveStream->Seek(Offset + CurrentHeader->DataPosition());
+  int64_t position = Offset + CurrentHeader->DataPosition();
+  bool inputOpen = ArchiveStream->Seek(position);
   bool streamEnded = false;
 
   auto readInput = [&]() -> int64_t {
     if (!inputOpen) return 0;
     int64_t want = kInputSize;
     if (CurrentDisk == lastDisk) {
-      int64_t p = ArchiveStream->Position();
-      if (lastByte < p) return 0;
-      want = std::min<int64_t>(want, lastByte - p + 1);
+      if (lastByte < position) return 0;
+      want = std::min<int64_t>(want, lastByte - position + 1);
     }
-    return std::max<int64_t>(0, ArchiveStream->Read(input.get(), static_cast<size_t>(want)));
+    int64_t n = std::max<int64_t>(0, ArchiveStream->Read(input.get(), static_cast<size_t>(want)));
+    position += n;
+    return n;
   };
 
   bool inputDry = false;
@@ -397,6 +408,7 @@ void TQuillCompress::InflateMember(fsys::TFile& output) {
     if (CurrentDisk < lastDisk) {
       ++CurrentDisk;
       OpenDiskFile(CurrentDisk, FCompressedFile, fmOpenRead);
+      position = 0;
       inputOpen = ArchiveStream->Seek(0);
       zs.avail_in = 0;
       inputDry = false;

@@ -198,6 +198,7 @@ class TQuillCompress {
 
  private:
   void LoadHeadersIfNeeded();
+  bool OpenIfPresent(const std::string& fileName, TFileMode mode);
   void FillFileStats(const TFileHeader& entry);
   void ExtractOne(const std::string& request);
   void ReportCreateFailure(const std::string& target, int errorCode);

@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <string>
 
+#include "uFileSys.h"
+
 struct TArchiveHooks {
   void (*ProcessMessages)();
   void (*ShowMessage)(const std::string& text);
-  bool (*SetFileDate)(const std::string& path, uint16_t dosDate, uint16_t dosTime);
+  bool (*SetFileDate)(fsys::TFile& file, uint16_t dosDate, uint16_t dosTime);
 };
 
 TArchiveHooks& ArchiveHooks();

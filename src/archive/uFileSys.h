@@ -48,6 +48,11 @@ class TFile {
   bool Seek(int64_t position);
   int64_t Position() const;
   int64_t Size() const;
+  // Sets the last-write time from a local DOS date and time, on the open file.
+  bool SetDosDateTime(uint16_t dosDate, uint16_t dosTime);
+  // Moves this file, made by Create at `from`, over `to` while it is still open; on Windows
+  // through the handle, which spares the system opening it once more.
+  bool RenameTo(const std::string& from, const std::string& to, int* error = nullptr);
   void Close();
 
  private:

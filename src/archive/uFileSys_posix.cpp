@@ -137,7 +137,9 @@ std::optional<double> FileDateTime(const std::string& path) {
                          static_cast<int>(st.st_mtim.tv_nsec / 1'000'000)});
 }
 
-bool SetFileDosDateTime(const std::string& path, uint16_t dosDate, uint16_t dosTime) {
+namespace {
+
+std::optional<time_t> DosToTime(uint16_t dosDate, uint16_t dosTime) {
   struct tm local = {};
   local.tm_year = (dosDate >> 9) + 80;
   local.tm_mon = ((dosDate >> 5) & 15) - 1;
@@ -147,9 +149,28 @@ bool SetFileDosDateTime(const std::string& path, uint16_t dosDate, uint16_t dosT
   local.tm_sec = (dosTime & 31) * 2;
   local.tm_isdst = -1;
   time_t t = ::mktime(&local);
-  if (t == static_cast<time_t>(-1)) return false;
-  struct timespec times[2] = {{t, 0}, {t, 0}};
+  if (t == static_cast<time_t>(-1)) return std::nullopt;
+  return t;
+}
+
+}  // namespace
+
+bool SetFileDosDateTime(const std::string& path, uint16_t dosDate, uint16_t dosTime) {
+  auto t = DosToTime(dosDate, dosTime);
+  if (!t) return false;
+  struct timespec times[2] = {{*t, 0}, {*t, 0}};
   return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+bool TFile::RenameTo(const std::string& from, const std::string& to, int* error) {
+  return IsOpen() && RenameOver(from, to, error);
+}
+
+bool TFile::SetDosDateTime(uint16_t dosDate, uint16_t dosTime) {
+  auto t = DosToTime(dosDate, dosTime);
+  if (!t || !IsOpen()) return false;
+  struct timespec times[2] = {{*t, 0}, {*t, 0}};
+  return ::futimens(static_cast<int>(Handle), times) == 0;
 }
 
 std::optional<std::vector<TDirEntry>> ListDirectory(const std::string& path) {

@@ -35,5 +35,4 @@ void ShowMessage(const std::string& text) {
 void InstallWindowsArchiveHooks() {
   ArchiveHooks().ProcessMessages = ProcessMessages;
   ArchiveHooks().ShowMessage = ShowMessage;
-  ArchiveHooks().SetFileDate = fsys::SetFileDosDateTime;
 }

@@ -43,7 +43,8 @@ TFile TFile::OpenRead(const std::string& path, int* error) {
 }
 
 TFile TFile::Create(const std::string& path, int* error) {
-  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+  // DELETE access lets RenameTo move the file through this handle.
+  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     SetError(error);
@@ -150,10 +151,43 @@ std::optional<double> FileDateTime(const std::string& path) {
       {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
 }
 
+namespace {
+
+bool DosToFileTime(uint16_t dosDate, uint16_t dosTime, FILETIME& utc) {
+  FILETIME local;
+  return DosDateTimeToFileTime(dosDate, dosTime, &local) && LocalFileTimeToFileTime(&local, &utc);
+}
+
+}  // namespace
+
+bool TFile::RenameTo(const std::string& from, const std::string& to, int* error) {
+  if (!IsOpen()) return false;
+  std::wstring target = Widen(to);
+  wchar_t full[MAX_PATH * 2];
+  DWORD n = GetFullPathNameW(target.c_str(), MAX_PATH * 2, full, nullptr);
+  if (n == 0 || n >= MAX_PATH * 2) return RenameOver(from, to, error);
+  std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + n * sizeof(wchar_t));
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = TRUE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = n * sizeof(wchar_t);
+  std::copy(full, full + n, info->FileName);
+  if (SetFileInformationByHandle(H(Handle), FileRenameInfo, info,
+                                 static_cast<DWORD>(buffer.size())))
+    return true;
+  SetError(error);
+  return false;
+}
+
+bool TFile::SetDosDateTime(uint16_t dosDate, uint16_t dosTime) {
+  FILETIME utc;
+  return IsOpen() && DosToFileTime(dosDate, dosTime, utc) &&
+         SetFileTime(H(Handle), nullptr, nullptr, &utc);
+}
+
 bool SetFileDosDateTime(const std::string& path, uint16_t dosDate, uint16_t dosTime) {
-  FILETIME local, utc;
-  if (!DosDateTimeToFileTime(dosDate, dosTime, &local) || !LocalFileTimeToFileTime(&local, &utc))
-    return false;
+  FILETIME utc;
+  if (!DosToFileTime(dosDate, dosTime, utc)) return false;
   auto file = TFileHandle::FromCreate(CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES,
                                                   FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                                   FILE_ATTRIBUTE_NORMAL, nullptr));
