@@ -1,0 +1,202 @@
+// Our small window framework: every form a real top-level window with its own modal loop,
+// every control a real child window whose window text is its caption. A form is made from its
+// designed table (uFormDefs.h); code wires the handlers by control name.
+//
+// Keys: a form with KeyPreview sees each key (OnKeyDown, then OnKeyPress for its character)
+// before the focused control; a handler that sets the key to 0 takes it. Keys nobody took
+// then do the dialog's work: Tab moves the focus, Enter clicks a focused push button or the
+// default button, Escape the cancel button, Alt with an access key clicks that control. This
+// happens in the controls' window procedures, so it holds under any message loop, also the one
+// the archive runs between output blocks.
+//
+// Exceptions never leave a window procedure: they go to HandleException (uApplication.h).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "uFormDefs.h"
+#include "uHandles.h"
+
+enum TModalResult : int {
+  mrNone = 0,
+  mrOk = IDOK,
+  mrCancel = IDCANCEL,
+  mrAbort = IDABORT,
+  mrRetry = IDRETRY,
+  mrIgnore = IDIGNORE,
+  mrYes = IDYES,
+  mrNo = IDNO,
+};
+
+enum TCloseAction : std::uint8_t { caNone, caHide };
+
+struct TShiftState {
+  bool Shift = false, Ctrl = false, Alt = false;
+};
+
+class TForm;
+
+// A one-shot timer of a form: Start arms it, the first tick stops it before OnTimer runs.
+// While a modal window (a message box, another form) is open over the form the tick waits,
+// and comes right after that window has closed. Hiding the form drops it.
+class TOneShotTimer {
+ public:
+  unsigned Interval = 1000;  // milliseconds
+  std::function<void()> OnTimer;
+
+  void Start();
+  void Stop();
+  bool Enabled() const { return Armed; }
+
+ private:
+  friend class TForm;
+  TOneShotTimer(TForm& owner, UINT_PTR id, unsigned interval)
+      : Interval(interval), Owner(owner), Id(id) {}
+  TForm& Owner;
+  UINT_PTR Id;
+  bool Armed = false;
+  bool Waiting = false;  // ticked while a modal window was open over the form
+};
+
+class TForm {
+ public:
+  // Creates the hidden window and its controls. Raises std::invalid_argument for an unsound
+  // table and std::runtime_error when a window cannot be created.
+  explicit TForm(const TFormDef& def);
+  virtual ~TForm();
+  TForm(const TForm&) = delete;
+  TForm& operator=(const TForm&) = delete;
+
+  HWND Handle() const { return Wnd; }
+  const TFormDef& Def() const { return Design; }
+
+  // Events. Handlers take what the designed forms' handlers take, without the sender.
+  std::function<void()> OnShow;
+  std::function<void(bool& canClose)> OnCloseQuery;
+  std::function<void(TCloseAction& action)> OnClose;
+  std::function<void(WORD& key, TShiftState shift)> OnKeyDown;  // KeyPreview only
+  std::function<void(wchar_t& key)> OnKeyPress;                 // KeyPreview only
+  // Push buttons, check boxes, radio buttons and custom controls that notify like buttons.
+  void OnClick(std::string_view control, std::function<void()> handler);
+  // Edit text changed, list box selection changed.
+  void OnChange(std::string_view control, std::function<void()> handler);
+
+  // Modal showing: disables the other windows of the program, shows the form and runs its
+  // loop until ModalResult is set and the close query allows it. A WM_QUIT ends the loop with
+  // mrCancel and is passed on.
+  int ShowModal();
+  void Show();  // modeless: the backdrop
+  void Hide();
+  // A modal form: ModalResult := mrCancel (the loop asks OnCloseQuery). The main form: close
+  // query, OnClose, then the program's loop ends.
+  void Close();
+  int ModalResult = mrNone;
+  bool Modal() const { return InModalLoop; }
+  // Closing this form ends RunApplication.
+  void SetMainForm() { IsMainForm = true; }
+
+  // Sets the texts of the controls in the English table: English for language 1, the German
+  // captions of the table otherwise. The form's caption too when the table has it.
+  void SetLanguageTexts(int language);
+
+  // Controls by name. An unknown name raises std::invalid_argument.
+  HWND Control(std::string_view name) const;
+  std::string Text(std::string_view name) const;
+  void SetText(std::string_view name, std::string_view utf8);
+  void SetCaption(std::string_view utf8);
+  bool Enabled(std::string_view name) const;
+  void SetEnabled(std::string_view name, bool value);
+  bool Visible(std::string_view name) const;  // its own flag, whether or not the form shows
+  void SetVisible(std::string_view name, bool value);
+  bool Checked(std::string_view name) const;
+  void SetChecked(std::string_view name, bool value);
+  void SetBounds(std::string_view name, int left, int top, int width, int height);
+  void SetTop(std::string_view name, int top);
+  void SetFocus(std::string_view name);
+  // Clicks an enabled control as the user would: handlers run, a check box toggles.
+  void Click(std::string_view name);
+  // List boxes.
+  void SetItems(std::string_view name, const std::vector<std::string>& items);
+  void AddItem(std::string_view name, std::string_view item);
+  int ItemIndex(std::string_view name) const;
+  void SetItemIndex(std::string_view name, int index);
+  int ItemCount(std::string_view name) const;
+  std::string Item(std::string_view name, int index) const;
+  // Progress bars: a value equal to the shown one does nothing.
+  void SetPosition(std::string_view name, int percent);
+  int Position(std::string_view name) const;
+  // Rich-text viewer: rich text when the bytes start with "{\rtf", plain code page 1252 text
+  // otherwise. maxLength 0 keeps the control's limit.
+  void LoadRichText(std::string_view name, std::string_view bytes, int maxLength = 0);
+
+  // Outer window size, as the designed forms' Width and Height.
+  void SetWindowSize(int width, int height);
+  void SetClientSize(int width, int height);
+  void CenterOnScreen();
+
+  TOneShotTimer& AddTimer(unsigned intervalMs, std::function<void()> handler = nullptr);
+
+  // For tests and custom controls: the form a window belongs to (the form itself or any of its
+  // controls); nothing for a foreign window.
+  static TForm* FromWindow(HWND wnd);
+
+ private:
+  struct TControl {
+    const TControlDef* Def;
+    HWND Wnd;
+    int Id;
+    WNDPROC Original;
+    std::function<void()> Click, Change;
+  };
+
+  friend class TOneShotTimer;
+  static LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM);
+  LRESULT HandleFormMessage(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleControlMessage(TControl& c, UINT msg, WPARAM wp, LPARAM lp);
+  void CreateControls();
+  HWND CreateControl(const TControlDef& def, HWND parent, int id);
+  HFONT FontFor(const char* face, int height, bool bold);
+  TControl* Find(std::string_view name);
+  const TControl* Find(std::string_view name) const;
+  TControl& Need(std::string_view name);
+  const TControl& Need(std::string_view name) const;
+  TControl* ById(int id);
+  TControl* ByWindow(HWND wnd);
+  void LayoutChildren(HWND parent);
+  bool HandleKeyDown(HWND target, WPARAM& key);
+  bool HandleChar(HWND target, WPARAM& ch, bool alt);
+  void ClickWindow(HWND wnd);
+  HWND DialogButton(std::uint32_t flag) const;
+  LRESULT ColorStatic(HWND control, HDC dc);
+  void PaintBackground(HDC dc, const RECT& r);
+  bool RunCloseQuery();
+  void TimerTick(UINT_PTR id);
+  void ReleaseWaitingTimers();
+  void DropTimers();
+
+  TFormDef Design;
+  HWND Wnd = nullptr;
+  std::vector<TControl> Controls;
+  std::vector<std::pair<std::string, TGdiObject>> Fonts;
+  std::vector<TGdiObject> Brushes;
+  std::vector<std::unique_ptr<TOneShotTimer>> Timers;
+  HWND LastFocus = nullptr;
+  bool InModalLoop = false;
+  bool IsMainForm = false;
+  bool SuppressChar = false;  // the key's character belongs to a key someone already took
+};
+
+// The program's loop for its main form: shows it and runs until it closes (WM_QUIT).
+int RunApplication(TForm& mainForm);
+
+// Loads a system DLL by its full path in the system folder, never from the program's folder
+// or the search path. Empty on failure.
+TModuleHandle LoadSystemLibrary(const wchar_t* fileName);
