@@ -121,6 +121,9 @@ void TTGButton::MouseDown(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TTGButton::DropDown() {
+  // A menu handle gives no notice when it is destroyed: a stale one is forgotten here.
+  if (Menu && !IsMenu(Menu)) Menu = nullptr;
+  if (!Menu) return;
   bool allowDrop = true;
   if (OnDropping) OnDropping(*this, allowDrop);
   if (!allowDrop) return;

@@ -60,7 +60,8 @@ class TTGButton {
   std::function<void(TTGButton&)> OnMouseEnter;
   std::function<void(TTGButton&)> OnMouseExit;
 
-  // Opens the menu below the button and returns when it has closed.
+  // Opens the menu below the button and returns when it has closed. Without a menu, or with
+  // one that has been destroyed (which is then forgotten), nothing happens.
   void DropDown();
   void DrawButton(const DRAWITEMSTRUCT& item);
 

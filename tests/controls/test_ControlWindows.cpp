@@ -325,8 +325,17 @@ TEST_F(ControlWindows, ButtonDropDown) {
   b->SetDropDownMenu(nullptr);
   SendMessageW(b->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   SendMessageW(b->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  b->DropDown();
   EXPECT_EQ(droppings, 3);
   EXPECT_EQ(Clicks[1], 1);
+
+  // A menu destroyed behind the button's back is forgotten, not shown.
+  TMenuHandle gone(CreatePopupMenu());
+  b->SetDropDownMenu(gone.Get());
+  gone.Reset();
+  SendMessageW(b->Handle(), WM_KEYDOWN, VK_SPACE, 0);
+  EXPECT_EQ(droppings, 3);
+  EXPECT_EQ(b->DropDownMenu(), nullptr);
 }
 
 }  // namespace
