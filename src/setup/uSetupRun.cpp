@@ -1,0 +1,265 @@
+#include "uSetupRun.h"
+
+#include <exception>
+
+#include "uExceptions.h"
+#include "uText.h"
+
+int32_t LanguageFromName(std::string_view systemLanguageName) {
+  return LowerAZ(systemLanguageName).find("deutsch") != std::string::npos ? kGerman : kEnglish;
+}
+
+std::string NoInstallationDataMessage(int32_t language, int64_t size) {
+  return Format(language == kGerman ? "Setup enthält keine Installationsdaten. Größe=\"%d\""
+                                    : "Setup does not contain any installation data. Size=\"%d\"",
+                {std::to_string(size)});
+}
+
+std::string CannotProcessMessage(int32_t language) {
+  return language == kGerman ? "Setup kann nicht ausgeführt werden!"
+                             : "Setup can not be processed!";
+}
+
+std::string ArchiveNotFoundMessage(int32_t language, const std::string& archivePath) {
+  return Format(language == kGerman
+                    ? "Setup kann nicht ausgeführt werden!%sDie Datei %s wurde "
+                      "nicht gefunden."
+                    : "Setup can not be processed!%sThe file %s could not be found.",
+                {"\r", archivePath});
+}
+
+TArchiveSource LocateArchive(const std::vector<std::string>& args, const std::string& exePath,
+                             std::string_view exeHead, int64_t exeSize) {
+  TArchiveSource source;
+  if (!args.empty()) {
+    source.External = true;
+    source.Path = args.front();
+    return source;
+  }
+  source.Path = exePath;
+  source.Range = InstallationDataRange(exeHead, exeSize);
+  return source;
+}
+
+bool IsFirstInstallation(const TApplicationInfo& info) { return info.DestDir().empty(); }
+
+bool IsRebootRequired(bool firstInstallation, uint32_t platformId) {
+  return firstInstallation && platformId < 2;
+}
+
+std::string ExecutableDriveRoot(const std::string& exePath) {
+  const auto slash = [](char c) { return c == '\\' || c == '/'; };
+  if (exePath.size() >= 2 && exePath[1] == ':' &&
+      ((exePath[0] >= 'A' && exePath[0] <= 'Z') || (exePath[0] >= 'a' && exePath[0] <= 'z')))
+    return exePath.substr(0, 2) + '\\';
+  if (exePath.size() < 3 || !slash(exePath[0]) || !slash(exePath[1])) return {};
+  // \\server\share\...: the root of the share.
+  size_t server = exePath.find_first_of("\\/", 2);
+  if (server == std::string::npos || server == 2) return {};
+  size_t share = exePath.find_first_of("\\/", server + 1);
+  if (share == server + 1) return {};
+  if (share == std::string::npos) share = exePath.size();
+  return exePath.substr(0, share) + '\\';
+}
+
+std::string ReadmePath(const TApplicationInfo& info) {
+  if (info.Readme.empty()) return {};
+  return info.DestDir() + info.Readme;
+}
+
+uint8_t DetectLibVariant(bool firstInstallation, const TZebLookup& value) {
+  if (firstInstallation) return 0;
+  const std::string model = LowerAZ(value("DBModel"));
+  if (model == "cs") return 1;
+  if (model == "nw") return 2;
+  if (model == "sa") return 3;
+  const std::string server = value("CTServer");
+  if (!server.empty()) return server.find('@') != std::string::npos ? 1 : 2;
+  std::string dataPath = UpperAZ(value("QD"));
+  if (dataPath.empty()) dataPath = UpperAZ(value("QS"));
+  if (dataPath.empty()) return 0;
+  // Drives A to D (and digits, anything below "D") were the local disks of a standalone
+  // machine; later letters and network paths mean a server.
+  return static_cast<uint8_t>(dataPath.front()) <= 0x44 ? 3 : 1;
+}
+
+// --- The driver -------------------------------------------------------------------------------
+
+TStartResult TSetupDriver::Start(const std::vector<std::string>& args) {
+  Run.Language = LanguageFromName(System.SystemLanguageName());
+
+  const std::string exePath = System.OwnExePath();
+  Run.StartDir = System.CurrentDirectory();
+  const std::string drive = ExecutableDriveRoot(exePath);
+  if (!drive.empty() && !System.ChangeDirectory(drive)) {
+    Pages.ShowErrorMessage("Cannot change to the drive " + drive);
+    return TStartResult::Stop;
+  }
+
+  Run.AppInfo = TApplicationInfo(System.FindInstallation());
+
+  TArchiveSource source;
+  if (args.empty()) {
+    const int64_t size = System.FileSize(exePath);
+    const std::string head = size > 0 ? System.ReadHead(exePath, kPeHeadBytes) : std::string();
+    source = LocateArchive(args, exePath, head, size);
+    if (!source.HasData()) {
+      Pages.ShowMessage(NoInstallationDataMessage(Run.Language, source.Range.DataEnd));
+      return TStartResult::Stop;
+    }
+  } else {
+    source = LocateArchive(args, exePath, {}, -1);
+  }
+
+  if (!Prepare(source) || !System.ReadDescription(Run.AppInfo, Run.WorkDir)) {
+    Pages.ShowMessage(CannotProcessMessage(Run.Language));
+    return TStartResult::Stop;
+  }
+
+  Pages.LayoutBackdrop(Run);
+  TApplicationInfo& info = Run.AppInfo;
+  info.FirstInstallation = IsFirstInstallation(info);
+  info.LibVariant = DetectLibVariant(
+      info.FirstInstallation, [this](std::string_view name) { return System.ZebValue(name); });
+  Run.RebootRequired = IsRebootRequired(info.FirstInstallation, System.PlatformId());
+  Run.RebootNow = Run.RebootRequired;
+
+  if (!System.FileExists(Run.ArchivePath)) {
+    Pages.ShowMessage(ArchiveNotFoundMessage(Run.Language, Run.ArchivePath));
+    return TStartResult::Stop;
+  }
+  try {
+    System.ReadArchiveTotals(Run.ArchivePath, info.ArchiveTotals);
+  } catch (const std::exception& e) {
+    // An unreadable directory ends the run here rather than leaving a backdrop without pages.
+    Pages.ShowErrorMessage(e.what());
+    return TStartResult::Stop;
+  }
+  return TStartResult::RunPages;
+}
+
+bool TSetupDriver::Prepare(const TArchiveSource& source) {
+  std::optional<std::string> folder = System.CreateWorkFolder();
+  if (!folder) return false;
+  Run.WorkDir = *folder;
+
+  TLoadRequest request;
+  request.ArchivePath = source.External ? source.Path : std::string();
+  request.ExePath = source.External ? std::string() : source.Path;
+  request.Range = source.Range;
+  request.WorkDir = Run.WorkDir;
+  bool prepared = false;
+  try {
+    prepared = Pages.ShowLoad(Run, request);
+  } catch (const std::exception& e) {
+    Pages.ShowErrorMessage(e.what());
+    prepared = false;
+  }
+  Run.ArchivePath = request.ArchivePath;
+  return prepared;
+}
+
+void TSetupDriver::RunPages() {
+  Run.PageNo = 1;
+  PageLoop();
+  if (!Run.InstallConfirmed) return;
+  Unpack();
+  if (!Run.InstallFailed) ConfigureMachine();
+  Outcome();
+}
+
+void TSetupDriver::PageLoop() {
+  Run.InstallConfirmed = false;
+  do {
+    switch (Run.PageNo) {
+      case 1:
+        Pages.ShowWelcome(Run);
+        break;
+      case 2:
+        Pages.ShowDestination(Run);
+        break;
+      case 3:
+        if (Run.AppInfo.LibsIncluded == 4) {
+          Pages.ShowLibs(Run);
+        } else {
+          Run.AppInfo.LibVariant = Run.AppInfo.LibsIncluded;
+          ++Run.PageNo;
+        }
+        break;
+      case 4:
+        Run.InstallConfirmed = true;
+        break;
+      default:
+        // A page that leaves the counter outside the wizard ends it, rather than spinning.
+        Run.PageNo = 0;
+        break;
+    }
+  } while (Run.PageNo != 0 && !Run.InstallConfirmed);
+}
+
+void TSetupDriver::Unpack() {
+  Run.InstallFailed = false;
+  try {
+    Pages.ShowCreate(Run);
+  } catch (const std::exception& e) {
+    Pages.ShowErrorMessage(e.what());
+    Run.InstallFailed = true;
+  }
+  // A confirmed abort before the run started leaves the destination untouched but is no
+  // installation either.
+  if (Run.PageNo == 0) Run.InstallFailed = true;
+}
+
+void TSetupDriver::ConfigureMachine() {
+  const TApplicationInfo& info = Run.AppInfo;
+  try {
+    if (System.PlatformId() < 2)
+      System.SetupAutoexec(info);
+    else
+      System.SetupEnvironmentNT(info);
+  } catch (const std::exception&) {
+    // The environment steps fall back silently; a stray failure there must not stop the rest.
+  }
+  try {
+    System.WriteZebIni(info);
+  } catch (const std::exception& e) {
+    Pages.ShowErrorMessage(e.what());
+    Run.AppInfo.FailedFiles.push_back(info.ZebDir() + "zeb.ini");
+    Run.InstallFailed = true;
+  }
+}
+
+void TSetupDriver::Outcome() {
+  if (Run.InstallFailed) {
+    if (Run.AppInfo.FailedFiles.empty())
+      Pages.ShowAborted(Run);
+    else
+      Pages.ShowErrors(Run);
+    return;
+  }
+  if (Pages.ShowFinish(Run)) {
+    try {
+      System.CreateShortcuts(Run.AppInfo);
+    } catch (const std::exception&) {
+      // Shortcuts are a convenience; failing to make them is skipped silently.
+    }
+  }
+  const std::string readme = ReadmePath(Run.AppInfo);
+  if (!readme.empty() && System.FileExists(readme)) Pages.ShowReadme(readme);
+  if (Run.RebootNow) {
+    // The restart does not wait for the program to end: tidy up first.
+    RemoveWorkFolder();
+    System.RebootWindows();
+  }
+}
+
+bool TSetupDriver::Close() {
+  RemoveWorkFolder();
+  return Run.StartDir.empty() || System.ChangeDirectory(Run.StartDir);
+}
+
+void TSetupDriver::RemoveWorkFolder() {
+  if (Run.WorkDir.empty()) return;
+  System.RemoveWorkFolder(Run.WorkDir);
+  Run.WorkDir.clear();
+}
