@@ -7,7 +7,9 @@
 
 TGradient* TGradient::Create(HWND parent, int left, int top, int width, int height,
                              const TGradientProps& props, int id) {
-  if (!EnsureWindowClass(ClassName, ControlWndProc<TGradient>)) return nullptr;
+  // The bands scale with the size: a resize must repaint everything, not only new area.
+  if (!EnsureWindowClass(ClassName, ControlWndProc<TGradient>, CS_HREDRAW | CS_VREDRAW))
+    return nullptr;
   return CreateControlWindow(std::unique_ptr<TGradient>(new TGradient(props)), ClassName,
                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, parent, left, top, width,
                              height, id);

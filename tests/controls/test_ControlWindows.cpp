@@ -92,8 +92,11 @@ TEST_F(ControlWindows, GradientRendersOnlyWhenNeeded) {
   UpdateWindow(g->Handle());
   EXPECT_EQ(g->RenderCount(), 2);
 
-  MoveWindow(g->Handle(), 10, 10, 60, 40, TRUE);
+  MoveWindow(g->Handle(), 10, 10, 40, 40, TRUE);
   EXPECT_EQ(g->RenderCount(), 2) << "not at the resize";
+  RECT dirty{};
+  GetUpdateRect(g->Handle(), &dirty, FALSE);
+  EXPECT_EQ(dirty.right, 40) << "a smaller gradient is repainted whole";
   UpdateWindow(g->Handle());
   EXPECT_EQ(g->RenderCount(), 3) << "but at the next paint";
 
