@@ -106,3 +106,18 @@ TEST(ApplicationInfo, ConstructorFindsInstallation) {
   TSystemHooksOverride hooks(system.Hooks());
   EXPECT_EQ(TApplicationInfo().Destination, "E:\\Apps");
 }
+
+// The restart and the environment go through the hooks, so no test ever restarts a machine;
+// an unset variable reads as empty, and the hooks come back when the override ends.
+TEST(SystemHooks, RestartAndEnvironment) {
+  TFakeSystem system;
+  system.Env["UID"] = "17";
+  {
+    TSystemHooksOverride hooks(system.Hooks());
+    RebootWindows();
+    EXPECT_EQ(system.Reboots, 1);
+    EXPECT_EQ(GetEnvVar("UID"), "17");
+    EXPECT_EQ(GetEnvVar("KRO_UNSET_VARIABLE"), "");
+  }
+  EXPECT_NE(GetEnvVar("UID"), "17");
+}
