@@ -161,19 +161,9 @@ LRESULT TXPanel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // Tiles and centring depend on the size: the whole area is painted again.
       InvalidateRect(Wnd, nullptr, TRUE);
       break;
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-      // The panel is only a surface: its children talk to the form.
-      if (const HWND parent = GetParent(Wnd)) return SendMessageW(parent, msg, wp, lp);
-      break;
   }
+  // The panel is only a surface: its children talk to the form.
+  if (IsChildNotification(msg))
+    if (const HWND parent = GetParent(Wnd)) return SendMessageW(parent, msg, wp, lp);
   return DefWindowProcW(Wnd, msg, wp, lp);
 }

@@ -14,6 +14,24 @@ using TControlErrorHandler = void (*)(std::exception_ptr);
 void SetControlErrorHandler(TControlErrorHandler handler);
 void ReportControlError(std::exception_ptr error);
 
+// Notifications of a container's children, which belong to the form the container sits on.
+inline bool IsChildNotification(UINT msg) {
+  switch (msg) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      return true;
+  }
+  return false;
+}
+
 // T provides: HWND Wnd; LRESULT HandleMessage(UINT, WPARAM, LPARAM); and
 // static LRESULT Fallback(HWND, UINT, WPARAM, LPARAM) for the messages it leaves alone.
 template <class T>

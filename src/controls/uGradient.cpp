@@ -77,5 +77,8 @@ LRESULT TGradient::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (OnClick) OnClick(*this);
       return 0;
   }
+  // Labels may sit on the gradient; what they report belongs to the form.
+  if (IsChildNotification(msg))
+    if (const HWND parent = GetParent(Wnd)) return SendMessageW(parent, msg, wp, lp);
   return DefWindowProcW(Wnd, msg, wp, lp);
 }

@@ -8,6 +8,7 @@
 #include "PixelCanvas.h"
 #include "class_TGButton.h"
 #include "class_TxPanel.h"
+#include "uControlDefs.h"
 #include "uControlPaint.h"
 #include "uGradient.h"
 #include "uPinstripe.h"
@@ -99,6 +100,12 @@ TEST_F(ControlWindows, GradientRendersOnlyWhenNeeded) {
   EXPECT_EQ(dirty.right, 40) << "a smaller gradient is repainted whole";
   UpdateWindow(g->Handle());
   EXPECT_EQ(g->RenderCount(), 3) << "but at the next paint";
+
+  // Labels and buttons placed on the gradient report to the form.
+  HWND child = CreateWindowExW(0, L"Button", L"b", WS_CHILD | WS_VISIBLE, 2, 2, 20, 10, g->Handle(),
+                               reinterpret_cast<HMENU>(43), nullptr, nullptr);
+  SendMessageW(child, BM_CLICK, 0, 0);
+  EXPECT_EQ(Clicks[43], 1);
 
   MoveWindow(g->Handle(), 10, 10, 0, 40, TRUE);
   SendMessageW(g->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Get()), 0);
@@ -339,6 +346,45 @@ TEST_F(ControlWindows, ButtonDropDown) {
   SendMessageW(b->Handle(), WM_KEYDOWN, VK_SPACE, 0);
   EXPECT_EQ(droppings, 3);
   EXPECT_EQ(b->DropDownMenu(), nullptr);
+}
+
+// A table row as a page holds it: geometry, caption, and the props behind Param.
+TEST_F(ControlWindows, CreatedFromATableRow) {
+  struct TRow {
+    int Left, Top, Width, Height;
+    const char* Caption;
+    const void* Param;
+  };
+  TTGButtonProps props;
+  props.Caption = "from props";
+  props.Enabled = false;
+  const TRow rows[] = {{5, 6, 97, 21, "Weiter", &props},
+                       {5, 30, 97, 21, "", &props},
+                       {5, 60, 75, 21, "Zurück", nullptr}};
+  const wchar_t* captions[] = {L"Weiter", L"from props", L"Zurück"};
+  for (int i = 0; i < 3; ++i) {
+    const HWND w = CreateFromDef<TTGButton>(H(), rows[i], 10 + i);
+    ASSERT_TRUE(TTGButton::FromHandle(w)) << i;
+    wchar_t text[32];
+    GetWindowTextW(w, text, 32);
+    EXPECT_STREQ(text, captions[i]);
+    EXPECT_EQ(IsWindowEnabled(w) != FALSE, rows[i].Param == nullptr) << i;
+    EXPECT_EQ(GetDlgCtrlID(w), 10 + i);
+    RECT r{};
+    GetWindowRect(w, &r);
+    MapWindowPoints(nullptr, H(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, rows[i].Left);
+    EXPECT_EQ(r.top, rows[i].Top);
+    EXPECT_EQ(r.right - r.left, rows[i].Width);
+  }
+  const TRow gradientRow{0, 0, 30, 30, "", nullptr};
+  TGradient* g = TGradient::FromHandle(CreateFromDef<TGradient>(H(), gradientRow, 20));
+  ASSERT_TRUE(g);
+  EXPECT_EQ(g->ColorStart(), clBlue);
+  const TRow panelRow{0, 0, 50, 20, "Kopf", nullptr};
+  TXPanel* p = TXPanel::FromHandle(CreateFromDef<TXPanel>(H(), panelRow, 21));
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->Look().JStyleTexture, txNone);
 }
 
 }  // namespace
