@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "TestSupport.h"
+#include "uFileSys.h"
+#include "uInstallData.h"
+#include "uSetupPlatform.h"
+
+namespace {
+
+void PutLE(std::string& bytes, size_t at, uint32_t value, size_t width) {
+  for (size_t i = 0; i < width; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+struct TPeShape {
+  bool plus = true;           // PE32+ (64-bit) or PE32
+  uint32_t directories = 16;  // NumberOfRvaAndSizes
+  uint32_t optionalSize = 0;  // 0: the standard size for the directories
+  uint32_t peOffset = 0x80;
+  uint32_t certOffset = 0, certSize = 0;
+};
+
+// The headers of a PE image as far as the security directory.
+std::string PeHead(const TPeShape& s) {
+  std::string head(1024, '\0');
+  head[0] = 'M', head[1] = 'Z';
+  PutLE(head, 0x3C, s.peOffset, 4);
+  if (s.peOffset + 4 > head.size()) return head;
+  std::memcpy(&head[s.peOffset], "PE\0\0", 4);
+  const uint32_t dirs = s.plus ? 112 : 96;
+  const uint32_t optionalSize = s.optionalSize ? s.optionalSize : dirs + 8 * s.directories;
+  PutLE(head, s.peOffset + 4, 0x8664, 2);
+  PutLE(head, s.peOffset + 20, optionalSize, 2);
+  const uint32_t opt = s.peOffset + 24;
+  PutLE(head, opt, s.plus ? 0x20B : 0x10B, 2);
+  PutLE(head, opt + (s.plus ? 108 : 92), s.directories, 4);
+  PutLE(head, opt + dirs + 32, s.certOffset, 4);
+  PutLE(head, opt + dirs + 36, s.certSize, 4);
+  return head;
+}
+
+// Points the security directory of a real image at a table and appends the table.
+void Sign(std::string& image, uint32_t tableSize) {
+  while (image.size() % 8) image += '\0';
+  const uint32_t pe = static_cast<uint8_t>(image[0x3C]) | static_cast<uint8_t>(image[0x3D]) << 8;
+  const bool plus =
+      static_cast<uint8_t>(image[pe + 24]) == 0x0B && static_cast<uint8_t>(image[pe + 25]) == 0x02;
+  const uint32_t entry = pe + 24 + (plus ? 112 : 96) + 32;
+  PutLE(image, entry, static_cast<uint32_t>(image.size()), 4);
+  PutLE(image, entry + 4, tableSize, 4);
+  std::string table(tableSize, '\x5A');
+  PutLE(table, 0, tableSize, 4);
+  PutLE(table, 4, 0x0200, 2);  // WIN_CERT_REVISION_2_0
+  PutLE(table, 6, 0x0002, 2);  // WIN_CERT_TYPE_PKCS_SIGNED_DATA
+  image += table;
+}
+
+}  // namespace
+
+// The data runs from 302,080 to the certificate table when a trusted one is named, else to the
+// end; a setup without data, signed or not, reports where its data would have ended.
+TEST(InstallData, RangeFromHeaders) {
+  const int64_t A = ARCHIVE_OFFSET;
+  struct {
+    const char* what;
+    std::string head;
+    int64_t fileSize;
+    int64_t end, dataEnd;
+  } cases[] = {
+      {"unsigned, one byte of data", PeHead({}), A + 1, A + 1, A + 1},
+      {"unsigned stub", PeHead({}), A, A, A},
+      {"small unsigned", PeHead({}), 5000, A, 5000},
+      {"missing file", "", -1, A, -1},
+      {"no PE image", std::string(512, 'x'), A + 10, A + 10, A + 10},
+      {"signed PE32+", PeHead({.certOffset = 400000, .certSize = 2048}), 402048, 400000, 400000},
+      {"signed PE32", PeHead({.plus = false, .certOffset = 400000, .certSize = 2048}), 402048,
+       400000, 400000},
+      {"signed stub", PeHead({.certOffset = 302080, .certSize = 8000}), A + 8000, A, A},
+      {"signed small stub", PeHead({.certOffset = 20480, .certSize = 4000}), 24480, A, 20480},
+      // Directory entries that cannot be right are not trusted.
+      {"table past the end", PeHead({.certOffset = 400000, .certSize = 4096}), 402048, 402048,
+       402048},
+      {"table inside the headers", PeHead({.certOffset = 0x100, .certSize = 400000}), 402048,
+       402048, 402048},
+      {"table too small", PeHead({.certOffset = 400000, .certSize = 4}), 400004, 400004, 400004},
+      {"too few directories", PeHead({.directories = 4, .certOffset = 400000, .certSize = 8}),
+       400008, 400008, 400008},
+      {"optional header too short",
+       PeHead({.optionalSize = 140, .certOffset = 400000, .certSize = 8}), 400008, 400008, 400008},
+      {"PE header beyond the head", PeHead({.peOffset = 4000}), A + 7, A + 7, A + 7},
+      {"truncated head", PeHead({.certOffset = 400000, .certSize = 8}).substr(0, 200), 400008,
+       400008, 400008},
+  };
+  for (const auto& c : cases) {
+    const TDataRange range = InstallationDataRange(c.head, c.fileSize);
+    EXPECT_EQ(range.Begin, A) << c.what;
+    EXPECT_EQ(range.End, c.end) << c.what;
+    EXPECT_EQ(range.DataEnd, c.dataEnd) << c.what;
+    EXPECT_EQ(range.Empty(), c.end == A) << c.what;
+  }
+}
+
+// A real MinGW-built executable, padded to the offset, with and without data, then signed:
+// the data found is exactly what was appended, and a signed stub still holds none.
+TEST(InstallData, RealExecutableSigned) {
+  const std::string own = PlatformOwnExePath();
+  const std::string folder = own.substr(0, own.find_last_of("/\\") + 1);
+  std::optional<std::string> stub = ReadWholeFile(folder + "driver_stub.exe");
+  ASSERT_TRUE(stub) << "driver_stub.exe beside the test program";
+  ASSERT_LT(stub->size(), size_t(ARCHIVE_OFFSET));
+  ASSERT_FALSE(FindCertificateTable(*stub, stub->size()));
+
+  const std::string data = "QUILL archive bytes of odd length";
+  const std::string scratch = MakeScratchFolder() + "\\";
+  for (bool withData : {false, true}) {
+    std::string image = *stub;
+    image.resize(ARCHIVE_OFFSET, '\0');
+    if (withData) image += data;
+    const size_t unsignedSize = image.size();
+    EXPECT_EQ(InstallationDataRange(image.substr(0, kPeHeadBytes), image.size()).End,
+              int64_t(unsignedSize));
+    Sign(image, 1504);
+    const std::string path = scratch + (withData ? "signed.exe" : "stub.exe");
+    PutFile(path, image);
+    // Through the file, as the setup reads its own executable.
+    std::optional<std::string> back = ReadWholeFile(path);
+    ASSERT_TRUE(back);
+    const TDataRange range =
+        InstallationDataRange(back->substr(0, kPeHeadBytes), GetFileSizeOf(path));
+    auto table = FindCertificateTable(back->substr(0, kPeHeadBytes), back->size());
+    ASSERT_TRUE(table) << withData;
+    EXPECT_EQ(table->Size, 1504);
+    EXPECT_EQ(range.Empty(), !withData);
+    EXPECT_EQ(range.DataEnd, table->Offset);
+    if (withData) {
+      // The padding to the table's 8-byte alignment stays with the data.
+      EXPECT_EQ(back->substr(range.Begin, data.size()), data);
+      EXPECT_EQ(range.End, int64_t((unsignedSize + 7) / 8 * 8));
+    } else {
+      EXPECT_EQ(range.DataEnd, ARCHIVE_OFFSET);
+    }
+  }
+}
