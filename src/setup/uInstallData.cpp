@@ -1,5 +1,10 @@
 #include "uInstallData.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "uFileSys.h"
+
 namespace {
 
 uint32_t ReadLE(std::string_view bytes, size_t at, size_t width) {
@@ -57,4 +62,28 @@ TDataRange InstallationDataRange(std::string_view head, int64_t fileSize) {
   range.DataEnd = table ? table->Offset : fileSize;
   if (range.DataEnd > ARCHIVE_OFFSET) range.End = range.DataEnd;
   return range;
+}
+
+int CopyInstallationData(const std::string& exePath, const TDataRange& range,
+                         const std::string& target) {
+  int error = 0;
+  fsys::TFile source = fsys::TFile::OpenRead(exePath, &error);
+  if (!source.IsOpen()) return error ? error : -1;
+  if (!source.Seek(range.Begin)) return -1;
+  fsys::TFile output = fsys::TFile::Create(target, &error);
+  if (!output.IsOpen()) return error ? error : -1;
+  std::vector<char> buffer(40000);
+  int64_t left = range.Size();
+  bool ok = true;
+  while (ok && left > 0) {
+    const size_t want = static_cast<size_t>(std::min<int64_t>(left, int64_t(buffer.size())));
+    const int64_t n = source.Read(buffer.data(), want);
+    ok = n == static_cast<int64_t>(want) &&
+         output.Write(buffer.data(), want) == static_cast<int64_t>(want);
+    left -= want;
+  }
+  output.Close();
+  if (ok) return 0;
+  fsys::RemoveFile(target);
+  return -1;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // The size of the setup executable without its data, and the offset of the appended archive.
@@ -38,3 +39,10 @@ struct TDataRange {
 
 // fileSize -1 means the file could not be found.
 TDataRange InstallationDataRange(std::string_view head, int64_t fileSize);
+
+// Copies the data range of the executable at exePath into a new file at target (both native
+// paths) in 40,000-byte chunks, for the preparation page. 0 on success; else the system's error
+// code when a file cannot be opened, -1 when a read or write fails or the executable ends
+// before the range does. A failed copy leaves no target.
+int CopyInstallationData(const std::string& exePath, const TDataRange& range,
+                         const std::string& target);

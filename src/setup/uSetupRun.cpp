@@ -62,6 +62,21 @@ std::string ExecutableDriveRoot(const std::string& exePath) {
   return exePath.substr(0, share) + '\\';
 }
 
+std::string AbsoluteArchivePath(const std::string& argument, const std::string& startDir) {
+  const auto slash = [](char c) { return c == '\\' || c == '/'; };
+  if (argument.empty() || startDir.empty()) return argument;
+  const bool hasDrive = argument.size() >= 2 && argument[1] == ':';
+  if (hasDrive || (argument.size() >= 2 && slash(argument[0]) && slash(argument[1])))
+    return argument;
+  if (slash(argument[0])) {
+    const std::string root = ExecutableDriveRoot(startDir);
+    return root.empty() ? argument : root.substr(0, root.size() - 1) + argument;
+  }
+  std::string dir = startDir;
+  if (!slash(dir.back())) dir += dir.find('\\') != std::string::npos ? '\\' : '/';
+  return dir + argument;
+}
+
 std::string ReadmePath(const TApplicationInfo& info) {
   if (info.Readme.empty()) return {};
   return info.DestDir() + info.Readme;
@@ -85,7 +100,32 @@ uint8_t DetectLibVariant(bool firstInstallation, const TZebLookup& value) {
 
 // --- The driver -------------------------------------------------------------------------------
 
+namespace {
+
+// Runs a step of the backdrop; an exception escaping it is shown (a silent abort is not) and
+// reported as false.
+template <typename F>
+bool Guarded(ISetupPages& pages, F&& step) {
+  try {
+    step();
+    return true;
+  } catch (const EAbort&) {
+    return false;
+  } catch (const std::exception& e) {
+    pages.ShowErrorMessage(e.what());
+    return false;
+  }
+}
+
+}  // namespace
+
 TStartResult TSetupDriver::Start(const std::vector<std::string>& args) {
+  TStartResult result = TStartResult::Stop;
+  if (!Guarded(Pages, [&] { result = StartSteps(args); })) return TStartResult::Stop;
+  return result;
+}
+
+TStartResult TSetupDriver::StartSteps(const std::vector<std::string>& args) {
   Run.Language = LanguageFromName(System.SystemLanguageName());
 
   const std::string exePath = System.OwnExePath();
@@ -108,7 +148,7 @@ TStartResult TSetupDriver::Start(const std::vector<std::string>& args) {
       return TStartResult::Stop;
     }
   } else {
-    source = LocateArchive(args, exePath, {}, -1);
+    source = LocateArchive({AbsoluteArchivePath(args.front(), Run.StartDir)}, exePath, {}, -1);
   }
 
   if (!Prepare(source) || !System.ReadDescription(Run.AppInfo, Run.WorkDir)) {
@@ -160,12 +200,14 @@ bool TSetupDriver::Prepare(const TArchiveSource& source) {
 }
 
 void TSetupDriver::RunPages() {
-  Run.PageNo = 1;
-  PageLoop();
-  if (!Run.InstallConfirmed) return;
-  Unpack();
-  if (!Run.InstallFailed) ConfigureMachine();
-  Outcome();
+  Guarded(Pages, [this] {
+    Run.PageNo = 1;
+    PageLoop();
+    if (!Run.InstallConfirmed) return;
+    Unpack();
+    if (!Run.InstallFailed) ConfigureMachine();
+    Outcome();
+  });
 }
 
 void TSetupDriver::PageLoop() {

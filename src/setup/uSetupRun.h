@@ -81,6 +81,12 @@ bool IsRebootRequired(bool firstInstallation, uint32_t platformId);
 // network path; empty when the path names neither.
 std::string ExecutableDriveRoot(const std::string& exePath);
 
+// A relative archive argument made absolute against the directory setup was started in, as
+// the user meant it: the start-up moves to the executable's drive before the archive is read.
+// "\x" takes the drive of startDir; "X:y" (relative to a drive's own directory) and absolute
+// paths stay as they are.
+std::string AbsoluteArchivePath(const std::string& argument, const std::string& startDir);
+
 // The readme in the destination, or empty when the description names none.
 std::string ReadmePath(const TApplicationInfo& info);
 
@@ -196,15 +202,19 @@ class TSetupDriver {
   TSetupRun Run;
 
   // FormShow: the start-up steps. args are the command-line arguments without the program.
-  // Stop after a message (or an error shown) when setup cannot go on.
+  // Stop after a message (or an error shown) when setup cannot go on; an unexpected failure is
+  // shown through ShowErrorMessage and also gives Stop, so the backdrop never stays without
+  // pages.
   TStartResult Start(const std::vector<std::string>& args);
-  // Timer1Timer: the page loop and the steps after it.
+  // Timer1Timer: the page loop and the steps after it; an unexpected failure of a page is shown
+  // through ShowErrorMessage and ends the run (the caller closes the backdrop either way).
   void RunPages();
   // FormClose: back to StartDir, and the private folder removed. False when the directory
   // could not be restored (the program ends anyway).
   bool Close();
 
  private:
+  TStartResult StartSteps(const std::vector<std::string>& args);
   bool Prepare(const TArchiveSource& source);
   void PageLoop();
   void Unpack();

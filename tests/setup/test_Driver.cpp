@@ -124,6 +124,26 @@ TEST(DriverStartDir, ExecutableDriveRoot) {
   for (const auto& c : cases) EXPECT_EQ(ExecutableDriveRoot(c.path), c.root) << c.path;
 }
 
+// A relative archive argument means the folder setup was started in, not the executable's drive.
+TEST(DriverStartDir, AbsoluteArchivePath) {
+  struct {
+    const char *argument, *startDir, *path;
+  } cases[] = {
+      {"data\\setup.1", "D:\\WORK", "D:\\WORK\\data\\setup.1"},
+      {"setup.1", "D:\\", "D:\\setup.1"},
+      {"\\pub\\setup.1", "D:\\WORK", "D:\\pub\\setup.1"},
+      {"\\pub\\setup.1", "\\\\srv\\share\\x", "\\\\srv\\share\\pub\\setup.1"},
+      {"E:\\setup.1", "D:\\WORK", "E:\\setup.1"},
+      {"E:setup.1", "D:\\WORK", "E:setup.1"},
+      {"\\\\srv\\s\\setup.1", "D:\\WORK", "\\\\srv\\s\\setup.1"},
+      {"setup.1", "", "setup.1"},
+      {"a.1", "/home/u", "/home/u/a.1"},
+      {"/tmp/a.1", "/home/u", "/tmp/a.1"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(AbsoluteArchivePath(c.argument, c.startDir), c.path) << c.argument << c.startDir;
+}
+
 // Restart only after a first installation on the 9x family; the readme lives in the destination.
 TEST(DriverDecisions, RebootAndReadme) {
   EXPECT_TRUE(IsRebootRequired(true, 0));
@@ -250,6 +270,49 @@ TEST_F(TDriverFixture, StartFailures) {
     EXPECT_EQ(log, c.tail) << c.what;
     EXPECT_EQ(system.Removed.size(), c.removed) << c.what;
   }
+}
+
+// A failure nobody expected is shown and ends the run instead of leaving the backdrop open; a
+// silent abort ends it without a message.
+TEST_F(TDriverFixture, UnexpectedFailuresEndTheRun) {
+  struct TThrowingPages : TFakePages {
+    using TFakePages::TFakePages;
+    bool Silent = false;
+    void ShowDestination(TSetupRun&) override {
+      if (Silent) throw EAbort();
+      throw std::runtime_error("out of window handles");
+    }
+  };
+  for (bool silent : {false, true}) {
+    Log.Entries.clear();
+    TThrowingPages pages{Log};
+    pages.Silent = silent;
+    pages.Moves = {1};
+    TSetupDriver driver(pages, System);
+    driver.RunPages();
+    const TLog expected = silent ? TLog{"welcome"} : TLog{"welcome", "error out of window handles"};
+    EXPECT_EQ(Log.Entries, expected);
+    EXPECT_FALSE(driver.Run.InstallConfirmed);
+  }
+  struct TBrokenSystem : TFakeDriverSystem {
+    using TFakeDriverSystem::TFakeDriverSystem;
+    std::string FindInstallation() override { throw std::runtime_error("registry unreadable"); }
+  };
+  Log.Entries.clear();
+  TBrokenSystem broken{Log};
+  TSetupDriver driver(Pages, broken);
+  EXPECT_EQ(driver.Start({}), TStartResult::Stop);
+  EXPECT_EQ(Log.Entries, (TLog{"chdir E:\\", "error registry unreadable"}));
+}
+
+// A relative argument is taken from the start folder before the drive changes.
+TEST_F(TDriverFixture, RelativeArgument) {
+  ASSERT_EQ(Start({"archive.1"}), TStartResult::Stop);  // the fake knows no such file
+  ASSERT_TRUE(Pages.LoadSeen);
+  EXPECT_EQ(Pages.LoadSeen->ArchivePath, "D:\\WORK\\archive.1");
+  EXPECT_EQ(
+      Log.Entries.back(),
+      "message Setup can not be processed!\rThe file D:\\WORK\\archive.1 could not be found.");
 }
 
 // Start-up state: first installation, variant, restart flags.

@@ -142,3 +142,28 @@ TEST(InstallData, RealExecutableSigned) {
     }
   }
 }
+
+// The copy takes exactly the range, across the 40,000-byte chunk boundaries, and leaves nothing
+// behind when the executable is shorter than the range.
+TEST(InstallData, CopyRange) {
+  const std::string scratch = MakeScratchFolder() + "\\";
+  const int64_t A = ARCHIVE_OFFSET;
+  std::string exe(A, 'S');
+  for (int i = 0; i < 170001; ++i) exe += static_cast<char>('a' + i % 23);
+  PutFile(scratch + "setup.exe", exe);
+  const std::string source = NativePath(scratch + "setup.exe");
+  for (int64_t size : {0, 1, 4095, 4096, 4097, 39999, 40000, 40001, 170001}) {
+    const std::string target = NativePath(scratch + "copy" + std::to_string(size));
+    TDataRange range;
+    range.End = A + size;
+    EXPECT_EQ(CopyInstallationData(source, range, target), 0) << size;
+    EXPECT_EQ(FileText(target), exe.substr(A, size)) << size;
+  }
+  TDataRange beyond;
+  beyond.End = A + 170002;
+  const std::string target = NativePath(scratch + "beyond");
+  EXPECT_EQ(CopyInstallationData(source, beyond, target), -1);
+  EXPECT_FALSE(fsys::FileExists(target));
+  EXPECT_NE(CopyInstallationData(NativePath(scratch + "none.exe"), beyond, target), 0);
+  EXPECT_FALSE(fsys::FileExists(target));
+}
