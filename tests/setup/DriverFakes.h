@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "uExceptions.h"
+#include "uInstallData.h"
+#include "uSetupPlatform.h"
 #include "uSetupRun.h"
 
 struct TDriverLog {
@@ -186,3 +188,31 @@ struct TFakeDriverSystem : ISetupSystem {
   void CreateShortcuts(const TApplicationInfo&) override { Log.Add("shortcuts"); }
   void RebootWindows() override { Log.Add("reboot"); }
 };
+
+// Little-endian bytes into a string, for the images the tests build.
+inline void PutLE(std::string& bytes, size_t at, uint32_t value, size_t width) {
+  for (size_t i = 0; i < width; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// As a signing tool does: pads the image to 8 bytes, appends a certificate table of tableSize
+// bytes and names it in the security directory.
+inline void Sign(std::string& image, uint32_t tableSize) {
+  while (image.size() % 8) image += '\0';
+  const uint32_t pe = static_cast<uint8_t>(image[0x3C]) | static_cast<uint8_t>(image[0x3D]) << 8;
+  const bool plus =
+      static_cast<uint8_t>(image[pe + 24]) == 0x0B && static_cast<uint8_t>(image[pe + 25]) == 0x02;
+  const uint32_t entry = pe + 24 + (plus ? 112 : 96) + 32;
+  PutLE(image, entry, static_cast<uint32_t>(image.size()), 4);
+  PutLE(image, entry + 4, tableSize, 4);
+  std::string table(tableSize, '\x5A');
+  PutLE(table, 0, tableSize, 4);
+  PutLE(table, 4, 0x0200, 2);  // WIN_CERT_REVISION_2_0
+  PutLE(table, 6, 0x0002, 2);  // WIN_CERT_TYPE_PKCS_SIGNED_DATA
+  image += table;
+}
+
+// driver_stub.exe, a real image of the Windows toolchain built beside the test program.
+inline std::optional<std::string> ReadStubImage() {
+  const std::string own = PlatformOwnExePath();
+  return ReadWholeFile(own.substr(0, own.find_last_of("/\\") + 1) + "driver_stub.exe");
+}

@@ -2,16 +2,13 @@
 
 #include <cstring>
 
+#include "DriverFakes.h"
 #include "TestSupport.h"
 #include "uFileSys.h"
 #include "uInstallData.h"
 #include "uSetupPlatform.h"
 
 namespace {
-
-void PutLE(std::string& bytes, size_t at, uint32_t value, size_t width) {
-  for (size_t i = 0; i < width; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
 
 struct TPeShape {
   bool plus = true;           // PE32+ (64-bit) or PE32
@@ -38,22 +35,6 @@ std::string PeHead(const TPeShape& s) {
   PutLE(head, opt + dirs + 32, s.certOffset, 4);
   PutLE(head, opt + dirs + 36, s.certSize, 4);
   return head;
-}
-
-// Points the security directory of a real image at a table and appends the table.
-void Sign(std::string& image, uint32_t tableSize) {
-  while (image.size() % 8) image += '\0';
-  const uint32_t pe = static_cast<uint8_t>(image[0x3C]) | static_cast<uint8_t>(image[0x3D]) << 8;
-  const bool plus =
-      static_cast<uint8_t>(image[pe + 24]) == 0x0B && static_cast<uint8_t>(image[pe + 25]) == 0x02;
-  const uint32_t entry = pe + 24 + (plus ? 112 : 96) + 32;
-  PutLE(image, entry, static_cast<uint32_t>(image.size()), 4);
-  PutLE(image, entry + 4, tableSize, 4);
-  std::string table(tableSize, '\x5A');
-  PutLE(table, 0, tableSize, 4);
-  PutLE(table, 4, 0x0200, 2);  // WIN_CERT_REVISION_2_0
-  PutLE(table, 6, 0x0002, 2);  // WIN_CERT_TYPE_PKCS_SIGNED_DATA
-  image += table;
 }
 
 }  // namespace
@@ -104,9 +85,7 @@ TEST(InstallData, RangeFromHeaders) {
 // A real MinGW-built executable, padded to the offset, with and without data, then signed:
 // the data found is exactly what was appended, and a signed stub still holds none.
 TEST(InstallData, RealExecutableSigned) {
-  const std::string own = PlatformOwnExePath();
-  const std::string folder = own.substr(0, own.find_last_of("/\\") + 1);
-  std::optional<std::string> stub = ReadWholeFile(folder + "driver_stub.exe");
+  std::optional<std::string> stub = ReadStubImage();
   ASSERT_TRUE(stub) << "driver_stub.exe beside the test program";
   ASSERT_LT(stub->size(), size_t(ARCHIVE_OFFSET));
   ASSERT_FALSE(FindCertificateTable(*stub, stub->size()));
