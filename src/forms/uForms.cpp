@@ -14,6 +14,9 @@ namespace {
 const wchar_t kFormClass[] = L"KroForm";
 const wchar_t kPanelClass[] = L"KroFormPanel";
 const wchar_t kControlProp[] = L"KroFormControl";
+// A timer's tick that waited for a modal window to close, posted so that it comes through the
+// loop and never from inside that window's closing.
+constexpr UINT kWaitedTick = WM_APP + 0x3F0;
 
 COLORREF ResolveColor(TFormColor c) {
   if (c < 0) return GetSysColor(int((std::int64_t(c) + 16777216) & 0xFF));
@@ -127,7 +130,6 @@ TOneShotTimer& TForm::AddTimer(unsigned intervalMs, std::function<void()> handle
 }
 
 void TForm::TimerTick(UINT_PTR id) {
-  KillTimer(Wnd, id);
   if (id == 0 || id > Timers.size()) return;
   TOneShotTimer& t = *Timers[id - 1];
   if (!t.Armed) return;
@@ -145,7 +147,7 @@ void TForm::ReleaseWaitingTimers() {
     if (t->Armed && t->Waiting) {
       // Through the loop, not from inside the closing of the window that held it back.
       t->Waiting = false;
-      SetTimer(Wnd, t->Id, USER_TIMER_MINIMUM, nullptr);
+      PostMessageW(Wnd, kWaitedTick, t->Id, 0);
     }
 }
 
@@ -855,6 +857,10 @@ LRESULT TForm::HandleFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 1;
     }
     case WM_TIMER:
+      KillTimer(Wnd, wp);
+      TimerTick(wp);
+      return 0;
+    case kWaitedTick:
       TimerTick(wp);
       return 0;
     case WM_ENABLE:
