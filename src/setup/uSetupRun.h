@@ -192,6 +192,7 @@ class TDefaultSetupSystem : public ISetupSystem {
 
 enum class TStartResult { RunPages, Stop };
 
+// Pages and system must outlive the driver: its end removes the private folder through System.
 class TSetupDriver {
  public:
   TSetupDriver(ISetupPages& pages, ISetupSystem& system) : Pages(pages), System(system) {}
