@@ -79,6 +79,7 @@ std::string Pack(const std::string& folder, const std::string& name,
 // prepared in a private folder, the description read, the package unpacked into the existing
 // installation, zeb.ini written, the readme shown, and the private folder gone at the end.
 TEST(DriverRun, SetupFileUnsignedAndSigned) {
+  KRO_NEED_DRIVER_STUB();
   std::optional<std::string> stub = ReadStubImage();
   ASSERT_TRUE(stub);
   for (bool signedFile : {false, true}) {
@@ -130,6 +131,7 @@ TEST(DriverRun, SetupFileUnsignedAndSigned) {
 // A signed setup file without data, and an unsigned one, report the size where data would
 // begin; nothing is prepared.
 TEST(DriverRun, StubWithoutData) {
+  KRO_NEED_DRIVER_STUB();
   std::optional<std::string> stub = ReadStubImage();
   ASSERT_TRUE(stub);
   for (bool signedFile : {false, true}) {

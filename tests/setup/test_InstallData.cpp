@@ -85,6 +85,7 @@ TEST(InstallData, RangeFromHeaders) {
 // A real MinGW-built executable, padded to the offset, with and without data, then signed:
 // the data found is exactly what was appended, and a signed stub still holds none.
 TEST(InstallData, RealExecutableSigned) {
+  KRO_NEED_DRIVER_STUB();
   std::optional<std::string> stub = ReadStubImage();
   ASSERT_TRUE(stub) << "driver_stub.exe beside the test program";
   ASSERT_LT(stub->size(), size_t(ARCHIVE_OFFSET));
