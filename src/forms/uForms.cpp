@@ -188,7 +188,14 @@ TForm::TForm(const TFormDef& def) : Design(def) {
     throw std::runtime_error(std::string("The window of ") + def.Name + " could not be created.");
   SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormProc));
   SendMessageW(Wnd, WM_SETFONT, WPARAM(FontFor(def.FontFace, def.FontHeight, false)), 0);
-  CreateControls();
+  try {
+    CreateControls();
+  } catch (...) {
+    // No destructor runs for a half-made form: its window must not outlive it.
+    SetWindowLongPtrW(Wnd, GWLP_USERDATA, 0);
+    DestroyWindow(Wnd);
+    throw;
+  }
 }
 
 TForm::~TForm() {

@@ -887,3 +887,51 @@ TEST_F(Forms, ShowErrorStillOpensTheForm) {
   ASSERT_EQ(SeamLog.size(), 1u);
   EXPECT_EQ(SeamLog[0].second, "Datei gesperrt");
 }
+
+namespace {
+void ThrowingInit(TWindow, const TControlDef&) { throw std::runtime_error("no init"); }
+}  // namespace
+
+// A control that cannot be made fails the whole form, and leaves no window of it behind.
+TEST_F(Forms, FailedCreationLeavesNoWindow) {
+  const TControlDef controls[] = {
+      {.Kind = ckCustom, .Name = "Broken", .ClassName = L"Static", .Init = &ThrowingInit}};
+  TFormDef def = PageDef(controls, false);
+  def.English = {};
+  def.Caption = "Halb fertig";
+  EXPECT_THROW(TForm{def}, std::runtime_error);
+  EXPECT_EQ(FindWindowW(nullptr, L"Halb fertig"), nullptr);
+  const TControlDef unknownClass[] = {
+      {.Kind = ckCustom, .Name = "Nowhere", .ClassName = L"NoSuchClassAnywhere"}};
+  def.Controls = unknownClass;
+  EXPECT_THROW(TForm{def}, std::runtime_error);
+}
+
+// The program ending while a page is open: its loop ends with mrCancel and the quit goes on
+// to the loop outside it.
+TEST_F(Forms, QuitEndsTheModalLoop) {
+  TForm form(PageDef(kControls, false));
+  form.AddTimer(50, [] { PostQuitMessage(7); }).Start();
+  int result = form.ShowModal();
+  MSG msg{};
+  const bool quit = PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  EXPECT_EQ(result, mrCancel);
+  EXPECT_TRUE(quit);
+  EXPECT_EQ(msg.wParam, 7u);
+}
+
+// The main form: the program's loop runs until it closes, and its close query can refuse.
+TEST_F(Forms, MainFormEndsTheProgramLoop) {
+  TForm form(PageDef(kControls, false));
+  int queries = 0;
+  form.OnCloseQuery = [&](bool& canClose) { canClose = ++queries > 1; };
+  TOneShotTimer& second = form.AddTimer(50, [&] { form.Close(); });
+  TOneShotTimer& first = form.AddTimer(20, [&] {
+    form.Close();  // refused: the loop goes on
+    second.Start();
+  });
+  form.OnShow = [&] { first.Start(); };
+  EXPECT_EQ(RunApplication(form), 0);
+  EXPECT_EQ(queries, 2);
+  EXPECT_FALSE(IsWindowVisible(form.Handle()));
+}
