@@ -585,6 +585,15 @@ TEST(DriverDefaultSystem, TotalsAndLanguageName) {
   EXPECT_EQ(system.ReadHead(folder + "a.bin", 10), std::string(10, 'a'));
   EXPECT_EQ(system.ReadHead(folder + "b.txt", 10), "bb");
 
+  // The start folder is kept and restored as the system spells it.
+  const std::string start = system.CurrentDirectory();
+  ASSERT_FALSE(start.empty());
+  ASSERT_TRUE(system.ChangeDirectory(folder));
+  EXPECT_TRUE(system.FileExists(system.CurrentDirectory() + "/setup.1"));
+  EXPECT_TRUE(system.ChangeDirectory(start));
+  EXPECT_EQ(system.CurrentDirectory(), start);
+  EXPECT_FALSE(system.ChangeDirectory(folder + "none"));
+
   TFakeSystem env;
   env.Env["KRO_SETUP_LANGUAGE_NAME"] = "Deutsch (Schweiz)";
   TSystemHooksOverride hooks(env.Hooks());
