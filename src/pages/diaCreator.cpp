@@ -1,0 +1,154 @@
+#include "diaCreator.h"
+
+#include <exception>
+
+#include "diaCreatorRun.h"
+#include "diaLoadProgress.h"
+#include "uApplication.h"
+#include "uForms.h"
+#include "uText.h"
+
+namespace {
+
+const TControlDef kBody[] = {
+    {.Kind = ckLabel,
+     .Name = "Label1",
+     .Left = 24,
+     .Top = 16,
+     .Width = 417,
+     .Height = 33,
+     .Caption = "Setup entpackt nun Ihre neue Software. Bitte haben Sie einen Augenblick "
+                "Geduld...",
+     .Style = csWordWrap},
+    {.Kind = ckLabel,
+     .Name = "Label5",
+     .Left = 24,
+     .Top = 60,
+     .Width = 80,
+     .Height = 14,
+     .Caption = "Entpackt wird"},
+    {.Kind = ckLabel,
+     .Name = "lblIFName",
+     .Left = 104,
+     .Top = 60,
+     .Width = 337,
+     .Height = 14,
+     .Style = csBold},
+    {.Kind = ckLabel,
+     .Name = "Label3",
+     .Left = 24,
+     .Top = 88,
+     .Width = 417,
+     .Height = 14,
+     .Caption = "Fortschritt Datei",
+     .Style = csBold},
+    {.Kind = ckProgressBar, .Name = "Progress", .Left = 24, .Top = 104, .Width = 417, .Height = 17},
+    {.Kind = ckLabel,
+     .Name = "Label4",
+     .Left = 24,
+     .Top = 136,
+     .Width = 417,
+     .Height = 14,
+     .Caption = "Fortschritt Gesamt",
+     .Style = csBold},
+    {.Kind = ckProgressBar,
+     .Name = "ProgressTotal",
+     .Left = 24,
+     .Top = 152,
+     .Width = 417,
+     .Height = 17},
+};
+
+const TTextDef kEnglishTexts[] = {
+    {"LabelTitel", "Installation is running..."},
+    {"Label1", "Setup is installing your new software. Please stay tuned..."},
+    {"Label5", "Unpacking"},
+    {"Label3", "File progress"},
+    {"Label4", "Total progress"},
+    {"BtnCancel", "&Cancel"},
+};
+
+const std::vector<TControlDef>& Controls() {
+  static const std::vector<TControlDef> rows = FramedPage(
+      {.Title = "Installation wird durchgeführt...", .CancelCaption = "&Abbrechen"}, kBody);
+  return rows;
+}
+
+enum : uint8_t { crDone = 1, crCancel = 2 };
+
+// The system's text for an error code, as it gives it (its line end kept), at most 255
+// characters; empty when it has none.
+std::string SystemErrorText(int code) {
+  wchar_t text[256] = L"";
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, DWORD(code), 0, text, 256, nullptr);
+  return n ? Narrow(std::wstring_view(text, n)) : std::string();
+}
+
+}  // namespace
+
+void ShowCreate(TSetupRun& run, const TConfirmContinue& confirmContinue) {
+  TForm form(FramedForm("SetupdialogCreate", Controls(), kEnglishTexts));
+  TQuillCompress creator;
+  creator.Abort = false;
+  creator.Offset = 0;
+  creator.Overwrite = owAlways;
+  std::string destination;
+  uint8_t closingReason = crCancel;
+  std::exception_ptr failure;
+
+  TProgressPacer pacer({}, [&form](const TProgressView& now, const TProgressView& before) {
+    if (now.FileName != before.FileName) form.SetText("lblIFName", now.FileName);
+    form.SetPosition("Progress", now.FilePercent);
+    form.SetPosition("ProgressTotal", now.TotalPercent);
+  });
+  TCreatorView view;
+  view.Status = [&pacer](const TlzhFileStats& s) {
+    pacer.Update({s.FileName, s.FilePercent, s.TotalPercent});
+  };
+  view.ShowError = [](const std::string& message) { ShowErrorBox(message); };
+  view.SystemText = SystemErrorText;
+
+  TOneShotTimer& timer = form.AddTimer(1000, [&] {
+    try {
+      run.InstallFailed = RunInstallation(run, destination, creator, view);
+      TProgressView end = pacer.Latest();
+      end.FilePercent = end.TotalPercent = 100;
+      pacer.Update(end);
+      pacer.Flush();
+    } catch (...) {
+      failure = std::current_exception();
+      run.InstallFailed = true;
+    }
+    closingReason = crDone;
+    form.Close();
+  });
+  form.OnShow = [&] {
+    form.SetLanguageTexts(run.Language);
+    destination = run.AppInfo.DestDir();
+    closingReason = crCancel;
+    timer.Start();
+    form.SetText("lblIFName", "");
+  };
+  form.OnCloseQuery = [&](bool& canClose) {
+    if (closingReason == crDone) {
+      ++run.PageNo;
+      return;
+    }
+    if (confirmContinue && confirmContinue()) {
+      canClose = false;
+      return;
+    }
+    // Nothing was unpacked: no installation either.
+    run.PageNo = 0;
+    run.InstallFailed = true;
+  };
+  form.OnClick("BtnCancel", [&] {
+    if (closingReason == crDone) return;
+    closingReason = crCancel;
+    form.Close();
+  });
+
+  form.ShowModal();
+  if (failure) std::rethrow_exception(failure);
+}

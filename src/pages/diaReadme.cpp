@@ -1,0 +1,199 @@
+#include "diaReadme.h"
+
+#include <commdlg.h>
+#include <richedit.h>
+
+#include "diaFinishRules.h"
+#include "diaLoadFrame.h"
+#include "uApplication.h"
+#include "uControlDefs.h"
+#include "uExceptions.h"
+#include "uForms.h"
+#include "uPinstripe.h"
+#include "uSetupTools.h"
+#include "uText.h"
+
+namespace {
+
+TXPanelProps BandProps() {
+  TXPanelProps p;
+  p.JTexture = PinstripeBmp;
+  p.JStyleTexture = txTile;
+  p.BevelOuter = bvNone;
+  return p;
+}
+const TXPanelProps kBand = BandProps();
+const TTGButtonProps kButton{};
+
+constexpr int kDesignWidth = 472, kDesignHeight = 320;
+constexpr int kMaxTextLength = 16108864;
+
+const TControlDef kControls[] = {
+    {.Kind = ckCustom,
+     .Name = "XPanel1",
+     .Width = kDesignWidth,
+     .Height = 65,
+     .Style = csContainer,
+     .Align = alTop,
+     .Create = CreateFromDef<TXPanel, TControlDef>,
+     .Param = &kBand},
+    {.Kind = ckLabel,
+     .Name = "Label6",
+     .Left = 16,
+     .Top = 16,
+     .Width = 300,
+     .Height = 16,
+     .Caption = "Update-Informationen",
+     .Style = csBold,
+     .Parent = "XPanel1"},
+    {.Kind = ckLabel,
+     .Name = "LabelFilename",
+     .Left = 48,
+     .Top = 36,
+     .Width = 408,
+     .Height = 16,
+     .Style = csAnchorRight,
+     .Parent = "XPanel1"},
+    {.Kind = ckShape,
+     .Name = "Shape2",
+     .Top = 63,
+     .Width = kDesignWidth,
+     .Height = 2,
+     .Parent = "XPanel1",
+     .Align = alBottom,
+     .Color = 0x3CC8FF},
+    {.Kind = ckCustom,
+     .Name = "Panel2",
+     .Top = kDesignHeight - kButtonBandHeight,
+     .Width = kDesignWidth,
+     .Height = kButtonBandHeight,
+     .Style = csContainer,
+     .Align = alBottom,
+     .Create = CreateFromDef<TXPanel, TControlDef>,
+     .Param = &kBand},
+    {.Kind = ckCustom,
+     .Name = "TGButton1",
+     .Left = 16,
+     .Top = 8,
+     .Width = 97,
+     .Height = 21,
+     .Caption = "&Drucken",
+     .Parent = "Panel2",
+     .Create = CreateFromDef<TTGButton, TControlDef>,
+     .Param = &kButton},
+    {.Kind = ckCustom,
+     .Name = "BtnCancel",
+     .Left = 352,
+     .Top = 8,
+     .Width = 97,
+     .Height = 21,
+     .Caption = "&Beenden",
+     .Style = csAnchorRight,
+     .Parent = "Panel2",
+     .Create = CreateFromDef<TTGButton, TControlDef>,
+     .Param = &kButton},
+    {.Kind = ckPanel,
+     .Name = "Panel1",
+     .Top = 65,
+     .Width = 17,
+     .Height = kDesignHeight - 65 - kButtonBandHeight,
+     .Align = alLeft,
+     .Color = clFormWindow},
+    {.Kind = ckRichEdit,
+     .Name = "Memo",
+     .Left = 17,
+     .Top = 65,
+     .Width = kDesignWidth - 17,
+     .Height = kDesignHeight - 65 - kButtonBandHeight,
+     .Caption = "Memo",
+     .Style = csVScroll,
+     .Align = alClient,
+     .FontFace = "Arial",
+     .FontHeight = 13},
+};
+
+TFormDef ReadmeForm() {
+  TFormDef f;
+  f.Name = "SetupDialogReadme";
+  f.Caption = "Kro Setup";
+  f.ClientWidth = kDesignWidth;
+  f.ClientHeight = kDesignHeight;
+  f.Border = bsSizeable;
+  f.KeyPreview = true;
+  f.FontFace = "Verdana";
+  f.FontHeight = 11;
+  f.Controls = kControls;
+  return f;
+}
+
+template <class T, auto Free>
+struct TOwned {
+  T Value;
+  ~TOwned() {
+    if (Value) Free(Value);
+  }
+};
+
+// The whole text of the edit control on the default printer, one page after the other, as one
+// job. Raises Exception when there is no default printer or the job cannot be started.
+void PrintRichText(HWND edit, const wchar_t* title) {
+  PRINTDLGW pd{};
+  pd.lStructSize = sizeof pd;
+  pd.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
+  if (!PrintDlgW(&pd) || !pd.hDC) throw Exception("No default printer is installed.");
+  TOwned<HDC, DeleteDC> dc{pd.hDC};
+  TOwned<HGLOBAL, GlobalFree> mode{pd.hDevMode}, names{pd.hDevNames};
+
+  DOCINFOW doc{};
+  doc.cbSize = sizeof doc;
+  doc.lpszDocName = title;
+  if (StartDocW(dc.Value, &doc) <= 0) throw Exception("The print job could not be started.");
+
+  GETTEXTLENGTHEX lengthOf{GTL_NUMCHARS | GTL_PRECISE, 1200};
+  const LONG length = LONG(SendMessageW(edit, EM_GETTEXTLENGTHEX, WPARAM(&lengthOf), 0));
+  const int dpiX = GetDeviceCaps(dc.Value, LOGPIXELSX), dpiY = GetDeviceCaps(dc.Value, LOGPIXELSY);
+  FORMATRANGE range{};
+  range.hdc = range.hdcTarget = dc.Value;
+  range.rcPage = {0, 0, MulDiv(GetDeviceCaps(dc.Value, HORZRES), 1440, dpiX),
+                  MulDiv(GetDeviceCaps(dc.Value, VERTRES), 1440, dpiY)};
+  range.chrg = {0, -1};
+  bool ok = true;
+  do {
+    range.rc = range.rcPage;
+    ok = StartPage(dc.Value) > 0;
+    if (!ok) break;
+    const LONG next = LONG(SendMessageW(edit, EM_FORMATRANGE, TRUE, LPARAM(&range)));
+    ok = EndPage(dc.Value) > 0;
+    if (next <= range.chrg.cpMin) break;  // nothing more fitted: never loop on one page
+    range.chrg.cpMin = next;
+  } while (ok && range.chrg.cpMin < length);
+  SendMessageW(edit, EM_FORMATRANGE, FALSE, 0);
+  if (!ok) {
+    AbortDoc(dc.Value);
+    throw Exception("The text could not be printed.");
+  }
+  EndDoc(dc.Value);
+}
+
+}  // namespace
+
+void ShowReadme(const std::string& path) {
+  TForm form(ReadmeForm());
+  form.OnShow = [&] {
+    const TReadmeSize size =
+        ReadmeSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    form.SetWindowSize(size.Width, size.Height);
+    form.CenterOnScreen();
+    form.SetText("LabelFilename", path);
+    const std::optional<std::string> text = ReadWholeFile(path);
+    if (text)
+      form.LoadRichText("Memo", *text, kMaxTextLength);
+    else
+      HandleException(
+          std::make_exception_ptr(Exception(Format("Cannot open file \"%s\".", {path}))));
+  };
+  form.OnClick("TGButton1",
+               [&form] { PrintRichText(form.Control("Memo"), Widen(kReadmeJobTitle).c_str()); });
+  CloseOnButtonAndEnter(form);
+  form.ShowModal();
+}

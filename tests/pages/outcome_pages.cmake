@@ -1,0 +1,18 @@
+# Progress and outcome pages. Their work and decisions natively (and in the Windows build);
+# the pages themselves as real windows under Xvfb + Wine.
+if(NOT TARGET kro_outcome_logic)
+  set(KRO_OUTCOME_SRC ${CMAKE_SOURCE_DIR}/src/pages)
+  add_library(kro_outcome_logic STATIC
+    ${KRO_OUTCOME_SRC}/diaLoadProgress.cpp
+    ${KRO_OUTCOME_SRC}/diaLoadRun.cpp
+    ${KRO_OUTCOME_SRC}/diaCreatorRun.cpp
+    ${KRO_OUTCOME_SRC}/diaFinishRules.cpp)
+  target_include_directories(kro_outcome_logic PUBLIC ${KRO_OUTCOME_SRC})
+  target_link_libraries(kro_outcome_logic PUBLIC kro_driver kro_archive kro_text)
+endif()
+
+kro_test(outcome_logic_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_LoadRun.cpp ${CMAKE_CURRENT_LIST_DIR}/test_CreatorRun.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/test_OutcomeRules.cpp
+  LIBS kro_outcome_logic)
+target_include_directories(outcome_logic_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/archive)
