@@ -1,5 +1,8 @@
 #include "diaReadme.h"
 
+// clang-format off
+#include <windows.h>
+// clang-format on
 #include <commdlg.h>
 #include <richedit.h>
 
@@ -46,13 +49,13 @@ const TControlDef kControls[] = {
      .Caption = "Update-Informationen",
      .Style = csBold,
      .Parent = "XPanel1"},
+    // Wide enough for a long path in a wide window; the band clips it.
     {.Kind = ckLabel,
      .Name = "LabelFilename",
      .Left = 48,
      .Top = 36,
-     .Width = 408,
+     .Width = 1600,
      .Height = 16,
-     .Style = csAnchorRight,
      .Parent = "XPanel1"},
     {.Kind = ckShape,
      .Name = "Shape2",

@@ -16,3 +16,17 @@ kro_test(outcome_logic_tests
     ${CMAKE_CURRENT_LIST_DIR}/test_OutcomeRules.cpp
   LIBS kro_outcome_logic)
 target_include_directories(outcome_logic_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/archive)
+
+if(WIN32)
+  # The pages as real windows on a virtual display, in the shared window-test prefix, one
+  # suite at a time; each page's picture is kept under artefacts/pages.
+  set(KRO_XPREFIX ${CMAKE_BINARY_DIR}/xprefix)
+  add_executable(outcome_window_tests ${CMAKE_CURRENT_LIST_DIR}/test_OutcomePages.cpp)
+  target_include_directories(outcome_window_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/archive)
+  target_link_libraries(outcome_window_tests PRIVATE kro_outcome_pages GTest::gtest
+    GTest::gtest_main)
+  add_test(NAME outcome_window_tests
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/outcome-xvfb-wine ${KRO_XPREFIX}
+            ${CMAKE_BINARY_DIR}/artefacts/pages $<TARGET_FILE:outcome_window_tests>)
+  set_tests_properties(outcome_window_tests PROPERTIES RESOURCE_LOCK kro_xprefix TIMEOUT 600)
+endif()
