@@ -1,0 +1,55 @@
+#include "diaWelcomeFrame.h"
+
+#include "diaCancel.h"
+
+TXPanelProps PlainBand(TColor color) {
+  TXPanelProps p;
+  p.Color = color;
+  p.BevelOuter = bvNone;
+  return p;
+}
+
+const TXPanelProps kBandProps = PlainBand(clWindow);
+const TGradientProps kBodyProps{
+    .ColorStart = clWindow, .ColorEnd = cl3DLight, .GradientDirection = gdTopToBottom};
+const TTGButtonProps kButtonProps{};
+const TTGButtonProps kDisabledButtonProps{.Enabled = false};
+
+TWizardProtocol::TWizardProtocol(TForm& form, TSetupRun& run) : Form(form), Run(run) {
+  form.OnClick("BtnBack", [this] { CloseWith(crBack); });
+  form.OnClick("BtnNext", [this] { CloseWith(crNext); });
+  form.OnClick("BtnCancel", [this] { CloseWith(crCancel); });
+  form.OnCloseQuery = [this](bool& canClose) {
+    const TCloseDecision d = PageCloseQuery(Reason, Run.PageNo, AbortWithoutAsking, NextStep,
+                                            [this] { return ConfirmContinue(Run.Language); });
+    canClose = d.Close;
+    Run.PageNo = d.PageNo;
+    // A refused close leaves the page as it was: the close box counts as Cancel again.
+    if (!d.Close) Reason = crCancel;
+  };
+  form.OnKeyDown = [this](WORD& key, TShiftState) { KeyDown(key); };
+  form.OnKeyPress = [this](wchar_t& key) {
+    WORD k = key == 13 ? VK_RETURN : 0;
+    if (k) {
+      KeyDown(k);
+      key = 0;
+    }
+  };
+}
+
+void TWizardProtocol::CloseWith(TClosingReason reason) {
+  Reason = reason;
+  Form.Close();
+}
+
+void TWizardProtocol::KeyDown(WORD& key) {
+  if (key != VK_RETURN) return;
+  key = 0;
+  if (Form.Enabled("BtnNext") && Form.Visible("BtnNext")) Form.Click("BtnNext");
+}
+
+int WindowWidth(const TForm& form) {
+  RECT r{};
+  GetWindowRect(form.Handle(), &r);
+  return r.right - r.left;
+}

@@ -1,0 +1,132 @@
+// The frame every entry page shares (header band with title and amber rule, gradient body,
+// button band with its rule and the owner-drawn buttons) as table rows, and the page protocol
+// on a live form: closing reason, Back/Next/Cancel, the close query and Enter as Next.
+#pragma once
+
+#include <functional>
+
+#include "diaWelcomeLogic.h"
+#include "uControlDefs.h"
+#include "uFormDefs.h"
+#include "uForms.h"
+#include "uSetupRun.h"
+
+inline constexpr int kPageWidth = 472;
+inline constexpr TFormColor kAmberRule = 0x3CC8FF;                      // RGB 255,200,60
+inline constexpr TFormColor kInactiveCaptionRule = FormSystemColor(3);  // inactive caption
+
+// A band without bevels in one colour.
+TXPanelProps PlainBand(TColor color);
+extern const TXPanelProps kBandProps;
+extern const TGradientProps kBodyProps;
+extern const TTGButtonProps kButtonProps;
+extern const TTGButtonProps kDisabledButtonProps;
+
+constexpr TControlDef HeaderBand(int height = 41, const void* props = &kBandProps) {
+  return {.Kind = ckCustom,
+          .Name = "PanelTop",
+          .Width = kPageWidth,
+          .Height = height,
+          .Style = csContainer,
+          .Align = alTop,
+          .Create = &CreateFromDef<TXPanel, TControlDef>,
+          .Param = props};
+}
+constexpr TControlDef TitleLabel(const char* caption) {
+  return {.Kind = ckLabel,
+          .Name = "LabelTitel",
+          .Left = 16,
+          .Top = 16,
+          .Width = 420,
+          .Height = 14,
+          .Caption = caption,
+          .Style = csBold,
+          .Parent = "PanelTop"};
+}
+constexpr TControlDef HeaderRule() {
+  return {.Kind = ckShape,
+          .Name = "RuleTop",
+          .Height = 2,
+          .Parent = "PanelTop",
+          .Align = alBottom,
+          .Color = kAmberRule};
+}
+constexpr TControlDef ButtonBand(int height = 33) {
+  return {.Kind = ckCustom,
+          .Name = "PanelButtons",
+          .Width = kPageWidth,
+          .Height = height,
+          .Style = csContainer,
+          .Align = alBottom,
+          .Create = &CreateFromDef<TXPanel, TControlDef>,
+          .Param = &kBandProps};
+}
+constexpr TControlDef ButtonRule() {
+  return {.Kind = ckShape,
+          .Name = "RuleButtons",
+          .Height = 2,
+          .Parent = "PanelButtons",
+          .Align = alTop,
+          .Color = kInactiveCaptionRule};
+}
+constexpr TControlDef Body() {
+  return {.Kind = ckCustom,
+          .Name = "Body",
+          .Style = csContainer,
+          .Align = alClient,
+          .Create = &CreateFromDef<TGradient, TControlDef>,
+          .Param = &kBodyProps};
+}
+constexpr TControlDef PageButton(const char* name, int left, int width, const char* caption,
+                                 const TTGButtonProps* props = &kButtonProps,
+                                 std::uint32_t style = 0) {
+  return {.Kind = ckCustom,
+          .Name = name,
+          .Left = left,
+          .Top = 8,
+          .Width = width,
+          .Height = 21,
+          .Caption = caption,
+          .Style = style,
+          .Parent = "PanelButtons",
+          .Create = &CreateFromDef<TTGButton, TControlDef>,
+          .Param = props};
+}
+constexpr TControlDef BodyLabel(const char* name, int left, int top, int width, int height,
+                                const char* caption, std::uint32_t style = csWordWrap) {
+  return {.Kind = ckLabel,
+          .Name = name,
+          .Left = left,
+          .Top = top,
+          .Width = width,
+          .Height = height,
+          .Caption = caption,
+          .Style = style,
+          .Parent = "Body"};
+}
+
+// Back, Next and Cancel end the page through its close query, which moves run.PageNo; the close
+// box counts as Cancel. Enter clicks Next while it is enabled and is consumed either way.
+class TWizardProtocol {
+ public:
+  TWizardProtocol(TForm& form, TSetupRun& run);
+  // On show: closing through the close box from now on counts as Cancel.
+  void Begin() {
+    Reason = crCancel;
+    AbortWithoutAsking = false;
+  }
+  // For the form's key preview: takes Enter.
+  void KeyDown(WORD& key);
+
+  TClosingReason Reason = crCancel;
+  bool AbortWithoutAsking = false;
+  std::function<void()> NextStep;
+
+ private:
+  void CloseWith(TClosingReason reason);
+  TForm& Form;
+  TSetupRun& Run;
+};
+
+// The window's outer width, for setting only its height.
+int WindowWidth(const TForm& form);

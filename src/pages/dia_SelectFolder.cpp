@@ -1,0 +1,130 @@
+#include "dia_SelectFolder.h"
+
+#include "diaWelcomeFrame.h"
+#include "dia_SelectFolderLogic.h"
+#include "dia_SelectFolderTree.h"
+#include "uText.h"
+
+namespace {
+
+const TXPanelProps kHeaderProps = PlainBand(RgbColor(255, 255, 224));  // light yellow
+
+constexpr int kClientWidth = 426, kClientHeight = 374;
+
+const TControlDef kControls[] = {
+    HeaderBand(49, &kHeaderProps),
+    TitleLabel("Ordner auswählen"),
+    HeaderRule(),
+    {.Kind = ckCustom, .Name = "FolderTree", .Align = alClient, .Create = &CreateFolderTreeWindow},
+    ButtonBand(37),
+    PageButton("BtnOK", kClientWidth - 2 * 75 - 16 - 8, 75, "&OK", &kButtonProps, csAnchorRight),
+    PageButton("BtnCancel", kClientWidth - 75 - 16, 75, "&Abbrechen", &kButtonProps, csAnchorRight),
+};
+
+const TTextDef kEnglishTexts[] = {
+    {"LabelTitel", "Select folder"},
+    {"BtnCancel", "&Cancel"},
+};
+
+const TFormDef kFormSelectFolder{.Name = "FormSelectFolder",
+                                 .Caption = "Dialog",
+                                 .ClientWidth = kClientWidth,
+                                 .ClientHeight = kClientHeight,
+                                 .Border = bsSizeToolWin,
+                                 .KeyPreview = true,
+                                 .Controls = kControls,
+                                 .English = kEnglishTexts};
+
+constexpr UINT_PTR kSubclassId = 0x4B524F46;
+
+// The tree's notifications go to the form, which leaves them to the tree object.
+LRESULT CALLBACK FormSubclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+  if (msg == WM_NOTIFY) {
+    LRESULT result = 0;
+    if (reinterpret_cast<TShellFolderTree*>(ref)->HandleNotify(*reinterpret_cast<NMHDR*>(lp),
+                                                               result))
+      return result;
+  }
+  return DefSubclassProc(wnd, msg, wp, lp);
+}
+
+class TSubclassGuard {
+ public:
+  TSubclassGuard(HWND wnd, TShellFolderTree& tree) : Wnd(wnd) {
+    SetWindowSubclass(wnd, &FormSubclass, kSubclassId, reinterpret_cast<DWORD_PTR>(&tree));
+  }
+  ~TSubclassGuard() { RemoveWindowSubclass(Wnd, &FormSubclass, kSubclassId); }
+  TSubclassGuard(const TSubclassGuard&) = delete;
+  TSubclassGuard& operator=(const TSubclassGuard&) = delete;
+
+ private:
+  HWND Wnd;
+};
+
+// COM for the shell namespace, released only when this call started it.
+class TComScope {
+ public:
+  TComScope() : Started(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~TComScope() {
+    if (Started) CoUninitialize();
+  }
+  TComScope(const TComScope&) = delete;
+  TComScope& operator=(const TComScope&) = delete;
+
+ private:
+  bool Started;
+};
+
+bool IsDirectory(const std::string& path) {
+  const DWORD a = GetFileAttributesW(Widen(path).c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void ChangeToExecutableFolder() {
+  wchar_t path[MAX_PATH] = L"";
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return;
+  std::wstring dir(path, n);
+  dir.erase(dir.find_last_of(L'\\') + 1);
+  SetCurrentDirectoryW(dir.c_str());
+}
+
+}  // namespace
+
+std::string SelectFolder(const std::string& initialFolder, std::int32_t language) {
+  std::string result = initialFolder;
+  {
+    TComScope com;
+    TForm form(kFormSelectFolder);
+    TShellFolderTree tree(form.Control("FolderTree"));
+    TSubclassGuard subclass(form.Handle(), tree);
+    if (!initialFolder.empty() && IsDirectory(initialFolder)) tree.SelectPath(initialFolder);
+    auto close = [&form](TPickerKey action) {
+      if (action == pkOk) form.ModalResult = mrOk;
+      if (action == pkCancel) form.ModalResult = mrCancel;
+    };
+    form.OnShow = [&] {
+      form.SetWindowSize(434, 401);
+      if (language == 1) form.SetLanguageTexts(1);
+      form.SetFocus("FolderTree");
+    };
+    form.OnClick("BtnOK", [&] { form.ModalResult = mrOk; });
+    form.OnClick("BtnCancel", [&] { form.ModalResult = mrCancel; });
+    form.OnKeyDown = [&](WORD& key, TShiftState) {
+      const TPickerKey action = PickerKeyDown(key);
+      if (action == pkPass) return;
+      close(action);
+      key = 0;
+    };
+    form.OnKeyPress = [&](wchar_t& key) {
+      const TPickerKey action = PickerKeyPress(unsigned(key));
+      if (action == pkPass) return;
+      close(action);
+      key = 0;
+    };
+    const bool accepted = form.ShowModal() == mrOk;
+    result = PickerResult(initialFolder, accepted, accepted ? tree.SelectedPath() : std::nullopt);
+  }
+  ChangeToExecutableFolder();
+  return result;
+}

@@ -1,0 +1,24 @@
+# The entry pages' decisions, natively under the sanitizers and in the Windows build.
+set(KRO_ENTRY_SRC ${CMAKE_SOURCE_DIR}/src/pages)
+kro_test(entry_pages_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_EntryLogic.cpp
+          ${KRO_ENTRY_SRC}/diaWelcomeLogic.cpp
+          ${KRO_ENTRY_SRC}/diaDestPathLogic.cpp
+          ${KRO_ENTRY_SRC}/dialibsLogic.cpp
+          ${KRO_ENTRY_SRC}/dia_SelectFolderLogic.cpp
+  LIBS kro_text)
+target_include_directories(entry_pages_tests PRIVATE ${KRO_ENTRY_SRC})
+
+if(WIN32)
+  # The pages as real windows on a virtual display, driven by real keys and clicks; a screenshot
+  # of each page is kept under artefacts/pages.
+  set(KRO_XPREFIX ${CMAKE_BINARY_DIR}/xprefix)
+  add_executable(entry_pages_window_tests ${CMAKE_CURRENT_LIST_DIR}/test_EntryPages.cpp)
+  target_link_libraries(entry_pages_window_tests PRIVATE kro_entry_pages kro_archive_hooks
+    kro_archive kro_fsys_win kro_archive GTest::gtest GTest::gtest_main)
+  add_test(NAME entry_pages_window_tests
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/forms/xvfb-wine ${KRO_XPREFIX}
+            ${CMAKE_CURRENT_LIST_DIR}/entry-window-tests $<TARGET_FILE:entry_pages_window_tests>
+            ${CMAKE_BINARY_DIR}/artefacts/pages)
+  set_tests_properties(entry_pages_window_tests PROPERTIES RESOURCE_LOCK kro_xprefix TIMEOUT 300)
+endif()
