@@ -29,7 +29,7 @@ const TTextDef kEnglishTexts[] = {
 
 const TFormDef kDialogCancel{.Name = "DialogCancel",
                              .Caption = "Kro Setup",
-                             .ClientWidth = kPageWidth,
+                             .ClientWidth = kEntryPageWidth,
                              .ClientHeight = 286,
                              .Controls = kControls,
                              .English = kEnglishTexts};

@@ -119,7 +119,7 @@ const TTextDef kEnglishTexts[] = {
 
 const TFormDef kSetupdialogHome{.Name = "SetupdialogHome",
                                 .Caption = "Kro Setup",
-                                .ClientWidth = kPageWidth,
+                                .ClientWidth = kEntryPageWidth,
                                 .ClientHeight = 426,
                                 .KeyPreview = true,
                                 .Controls = kControls,

@@ -65,7 +65,7 @@ const TTextDef kEnglishTexts[] = {
 
 const TFormDef kSetupdialogWelcome{.Name = "SetupdialogWelcome",
                                    .Caption = "Kro Setup",
-                                   .ClientWidth = kPageWidth,
+                                   .ClientWidth = kEntryPageWidth,
                                    .ClientHeight = 286,
                                    .KeyPreview = true,
                                    .Controls = kControls,

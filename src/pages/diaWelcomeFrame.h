@@ -11,7 +11,7 @@
 #include "uForms.h"
 #include "uSetupRun.h"
 
-inline constexpr int kPageWidth = 472;
+inline constexpr int kEntryPageWidth = 472;
 inline constexpr TFormColor kAmberRule = 0x3CC8FF;                      // RGB 255,200,60
 inline constexpr TFormColor kInactiveCaptionRule = FormSystemColor(3);  // inactive caption
 
@@ -25,7 +25,7 @@ extern const TTGButtonProps kDisabledButtonProps;
 constexpr TControlDef HeaderBand(int height = 41, const void* props = &kBandProps) {
   return {.Kind = ckCustom,
           .Name = "PanelTop",
-          .Width = kPageWidth,
+          .Width = kEntryPageWidth,
           .Height = height,
           .Style = csContainer,
           .Align = alTop,
@@ -54,7 +54,7 @@ constexpr TControlDef HeaderRule() {
 constexpr TControlDef ButtonBand(int height = 33) {
   return {.Kind = ckCustom,
           .Name = "PanelButtons",
-          .Width = kPageWidth,
+          .Width = kEntryPageWidth,
           .Height = height,
           .Style = csContainer,
           .Align = alBottom,

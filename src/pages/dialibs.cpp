@@ -61,7 +61,7 @@ const TTextDef kEnglishTexts[] = {
 
 const TFormDef kSetupdialogLibs{.Name = "SetupdialogLibs",
                                 .Caption = "Kro Setup",
-                                .ClientWidth = kPageWidth,
+                                .ClientWidth = kEntryPageWidth,
                                 .ClientHeight = 346,
                                 .KeyPreview = true,
                                 .Controls = kControls,
