@@ -140,6 +140,12 @@ TKeyAction DialogKeyAction(unsigned virtualKey, const TKeyContext& context) {
       return context.HasCancel ? kaClickCancel : kaPass;
     case kVkTab:
       return context.Shift ? kaPrevControl : kaNextControl;
+    case kVkLeft:
+    case kVkUp:
+      return context.FocusedIsRadioButton ? kaPrevInGroup : kaPass;
+    case kVkRight:
+    case kVkDown:
+      return context.FocusedIsRadioButton ? kaNextInGroup : kaPass;
     default:
       return kaPass;
   }

@@ -57,17 +57,28 @@ enum TKeyAction {
   kaClickCancel,
   kaNextControl,
   kaPrevControl,
+  kaNextInGroup,  // arrow keys on a radio button: the next choice of its group
+  kaPrevInGroup,
 };
 
 struct TKeyContext {
   bool ControlWantsKey = false;  // the focused control asked for this key (multi-line edit, ...)
   bool FocusedIsPushButton = false;
+  bool FocusedIsRadioButton = false;
   bool HasDefault = false;  // an enabled, visible default button
   bool HasCancel = false;   // an enabled, visible cancel button
   bool Shift = false;
 };
 
-enum : unsigned { kVkTab = 0x09, kVkReturn = 0x0D, kVkEscape = 0x1B };
+enum : unsigned {
+  kVkTab = 0x09,
+  kVkReturn = 0x0D,
+  kVkEscape = 0x1B,
+  kVkLeft = 0x25,
+  kVkUp = 0x26,
+  kVkRight = 0x27,
+  kVkDown = 0x28,
+};
 
 TKeyAction DialogKeyAction(unsigned virtualKey, const TKeyContext& context);
 

@@ -705,7 +705,9 @@ bool TForm::HandleKeyDown(HWND target, WPARAM& key) {
     }
     key = k;
   }
-  if (key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE) return false;
+  if (key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE && key != VK_LEFT && key != VK_UP &&
+      key != VK_RIGHT && key != VK_DOWN)
+    return false;
   TKeyContext context;
   if (target != Wnd) {
     MSG m{target, WM_KEYDOWN, key, 0, 0, {0, 0}};
@@ -713,6 +715,7 @@ bool TForm::HandleKeyDown(HWND target, WPARAM& key) {
     context.ControlWantsKey =
         (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) || (key == VK_TAB && (code & DLGC_WANTTAB));
     const TControl* c = ByWindow(target);
+    context.FocusedIsRadioButton = (code & DLGC_RADIOBUTTON) != 0;
     context.FocusedIsPushButton =
         (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) || (c && c->Def->Kind == ckButton);
   }
@@ -731,6 +734,16 @@ bool TForm::HandleKeyDown(HWND target, WPARAM& key) {
       break;
     case kaClickCancel:
       ClickWindow(DialogButton(csCancel));
+      break;
+    case kaNextInGroup:
+    case kaPrevInGroup:
+      // As in a dialog: the focus moves within the group and takes the check with it.
+      if (HWND next = GetNextDlgGroupItem(GetParent(target), target, action == kaPrevInGroup);
+          next && next != target) {
+        ::SetFocus(next);
+        if (const TControl* n = ByWindow(next); n && n->Def->Kind == ckRadioButton)
+          SendMessageW(next, BM_CLICK, 0, 0);
+      }
       break;
     case kaNextControl:
     case kaPrevControl:

@@ -148,6 +148,11 @@ TEST(Keys, DialogKeyDecisions) {
       {kVkTab, {.Shift = true}, kaPrevControl},
       {kVkTab, {.ControlWantsKey = true}, kaPass},
       {0x74 /* F5 */, {.HasDefault = true, .HasCancel = true}, kaPass},
+      {kVkDown, {.FocusedIsRadioButton = true}, kaNextInGroup},
+      {kVkRight, {.FocusedIsRadioButton = true}, kaNextInGroup},
+      {kVkUp, {.FocusedIsRadioButton = true}, kaPrevInGroup},
+      {kVkLeft, {.FocusedIsRadioButton = true}, kaPrevInGroup},
+      {kVkDown, {}, kaPass},  // a list box moves its own selection
   };
   for (const Case& c : cases) EXPECT_EQ(DialogKeyAction(c.Key, c.Context), c.Expected) << c.Key;
 }

@@ -544,8 +544,16 @@ TEST_F(Forms, KeysReachPreviewThenDialog) {
        true,
        "EditTarget",
        {{VK_TAB}, {VK_ESCAPE}},
-       "down:09 focus:Liste down:1B click:BtnCancel ",
+       "down:09 down:1B click:BtnCancel focus:Liste ",
        mrAbort,
+       "C:\\KRO"},
+      {"page: Down on a radio button checks the next one",
+       false,
+       false,
+       "RBYes",
+       {{VK_DOWN}},
+       "down:28 radio:No ",
+       mrCancel,
        "C:\\KRO"},
       {"page: Alt+W clicks Weiter",
        false,
@@ -560,7 +568,7 @@ TEST_F(Forms, KeysReachPreviewThenDialog) {
   for (const TKeyCase& c : cases) {
     SCOPED_TRACE(c.What);
     TForm form(c.Dialog ? PageDef(dialogControls, true) : PageDef(kControls, true));
-    std::string log;
+    std::string log, robotLog;  // each written by one thread only
     char buf[32];
     form.OnKeyDown = [&](WORD& key, TShiftState) {
       snprintf(buf, sizeof buf, "down:%02X ", key);
@@ -599,13 +607,15 @@ TEST_F(Forms, KeysReachPreviewThenDialog) {
         WaitFor([&] { return FocusOf(top) == focus; });
         for (const TKey& k : c.Keys) {
           Press(k);
-          if (k.Vk == VK_TAB && FocusOf(top) == liste) log += "focus:Liste ";
+          if (k.Vk == VK_TAB && FocusOf(top) == liste) robotLog += "focus:Liste ";
         }
         std::this_thread::sleep_for(150ms);
         if (IsWindowVisible(top)) PostMessageW(top, WM_CLOSE, 0, 0);
       });
       result = form.ShowModal();
     }
+    if (form.Checked("RBNo")) log += "radio:No ";
+    log += robotLog;
     EXPECT_EQ(log, c.ExpectedLog);
     EXPECT_EQ(result, c.ExpectedResult);
     EXPECT_EQ(form.Text("EditTarget"), c.ExpectedEdit);
@@ -616,7 +626,7 @@ TEST_F(Forms, KeysReachPreviewThenDialog) {
 // caNone too; the next close goes through with mrCancel.
 TEST_F(Forms, CloseQueryAndCloseDecide) {
   TForm form(PageDef(kControls, false));
-  int queries = 0, closes = 0;
+  std::atomic<int> queries = 0, closes = 0;
   form.OnCloseQuery = [&](bool& canClose) { canClose = ++queries >= 2; };
   form.OnClose = [&](TCloseAction& action) {
     if (++closes == 1) action = caNone;
