@@ -5,10 +5,10 @@
 #pragma once
 
 #include <array>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+#include "uExceptions.h"
 
 #include "class_Shortcut.h"
 #include "uGetZebIni.h"
@@ -49,9 +49,9 @@ std::string ResolveModuleDir(const std::string& remPath, std::string_view letter
 std::string BuildZebIni(const TApplicationInfo& info, const TZebConfig& config);
 
 // Raised by WriteZebIni with a message naming the path; Code is the system's error code, or 0.
-class EZebIniError : public std::runtime_error {
+class EZebIniError : public Exception {
  public:
-  EZebIniError(const std::string& message, int code) : std::runtime_error(message), Code(code) {}
+  EZebIniError(const std::string& message, int code) : Exception(message), Code(code) {}
   int Code;
 };
 // Writes zeb.ini into ZebDir unless one exists (an existing configuration is never changed):

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+#include "uExceptions.h"
 
 enum class TRegRoot : uint8_t { CurrentUser, LocalMachine };
 enum class TRegAccess : uint8_t { Read, Full };
@@ -94,9 +94,9 @@ class TDenyWritesBackend : public TRegBackend {
 };
 
 // Raised by TRegExt for failures the caller must see.
-class ERegistryError : public std::runtime_error {
+class ERegistryError : public Exception {
  public:
-  ERegistryError(const std::string& message, long code) : std::runtime_error(message), Code(code) {}
+  ERegistryError(const std::string& message, long code) : Exception(message), Code(code) {}
   long Code;
 };
 
