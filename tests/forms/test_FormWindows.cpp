@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "uApplication.h"
+#include "uArchiveHooks.h"
 #include "uFormLogic.h"
 #include "uForms.h"
 #include "uText.h"
@@ -944,4 +945,18 @@ TEST_F(Forms, MainFormEndsTheProgramLoop) {
   EXPECT_EQ(RunApplication(form), 0);
   EXPECT_EQ(queries, 2);
   EXPECT_FALSE(IsWindowVisible(form.Handle()));
+}
+
+// The archive's pump between output blocks is the one InitApplication installs: it runs the
+// form's handlers, so a page stays alive during a long extraction.
+TEST_F(Forms, ArchivePumpRunsTheFormsHandlers) {
+  TForm form(PageDef(kControls, false));
+  int clicks = 0;
+  form.OnClick("BtnCancel", [&] { ++clicks; });
+  HWND cancel = form.Control("BtnCancel");
+  PostMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(cancel), BN_CLICKED),
+               LPARAM(cancel));
+  ASSERT_NE(ArchiveHooks().ProcessMessages, DefaultArchiveHooks().ProcessMessages);
+  ArchiveHooks().ProcessMessages();
+  EXPECT_EQ(clicks, 1);
 }
