@@ -3,7 +3,11 @@
 // what the page committed and where it moved the page counter, in German and English. The
 // robot only observes; every check runs on the test thread afterwards.
 #include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -411,6 +415,38 @@ TEST(FolderPicker, InvertedKeysAndTheShellTree) {
     EXPECT_EQ(seen["title"], "yes");
     EXPECT_EQ(seen["ok"], "yes");
   }
+}
+
+TEST(FolderPicker, RightClickSelectsTheFolderUnderTheMouse) {
+  wchar_t windows[MAX_PATH];
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  const std::string windowsDir = Narrow(windows);
+  TRobot robot([&] {
+    HWND picker = WaitActive(L"Dialog", L"&Abbrechen");
+    if (!picker) return false;
+    HWND tree = FocusOf(picker);
+    // The parent of the initial folder, right-clicked where the tree draws its name.
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    item = reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
+    RECT r{};
+    memcpy(&r, &item, sizeof item);  // the item goes in, its rectangle comes out
+    if (!item || !SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)))
+      return false;
+    MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT in[2]{};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    SendInput(2, in, sizeof(INPUT));
+    Settle();
+    Press({VK_ESCAPE});
+    return WaitFor([&] { return !IsWindow(picker) || !IsWindowVisible(picker); });
+  });
+  const std::string result = SelectFolder(windowsDir + "\\system32", kGerman);
+  ASSERT_TRUE(robot.Finish());
+  EXPECT_TRUE(SameTextAZ(result, windowsDir)) << result;
 }
 
 TEST(FolderPicker, MissingInitialFolderIsKeptOnCancel) {
