@@ -1,7 +1,5 @@
 #include "diaDestPathLogic.h"
 
-#include <cmath>
-
 #include "uText.h"
 
 namespace {
@@ -42,7 +40,8 @@ std::string FreeSpaceQueryPath(const std::string& drive) {
 }
 
 std::string FormatMegabytes(double bytes, const TNumberSeparators& separators) {
-  const double tenths = std::round(bytes / 1048576.0 * 10.0);
+  // Half a tenth rounds up; no free space is ever negative.
+  const double tenths = bytes / 1048576.0 * 10.0 + 0.5;
   const std::uint64_t t = tenths > 0 ? std::uint64_t(tenths) : 0;
   return Grouped(t / 10, separators.Thousands) + separators.Decimal + std::to_string(t % 10) +
          " MB";

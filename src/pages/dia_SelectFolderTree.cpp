@@ -96,7 +96,7 @@ void TShellFolderTree::Fill(HTREEITEM item) {
   TComPtr<IShellFolder> folder;
   bool isDesktop = pidl->mkid.cb == 0;
   if (!isDesktop &&
-      FAILED(Desktop->BindToObject(pidl, nullptr, IID_IShellFolder, folder.PutVoid())))
+      FAILED(Desktop->BindToObject(pidl, nullptr, __uuidof(IShellFolder), folder.PutVoid())))
     return;
   IShellFolder* f = isDesktop ? Desktop.Get() : folder.Get();
   TComPtr<IEnumIDList> list;
