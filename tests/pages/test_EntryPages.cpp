@@ -91,6 +91,8 @@ TEST(WelcomePage, FlagsSwitchTheLanguageAndEnterMovesOn) {
     seen.Flag("english after UK",
               ChildVisible(page, L"Co&ntinue") && ChildVisible(page, L"&Cancel"));
     ClickOn(ChildByText(page, L"Deutsch"));
+    Press({VK_ESCAPE});  // does nothing on the pages
+    seen.Flag("escape ignored", IsWindowVisible(page) && FindActive(kPage, L"&Weiter") == page);
     Press({VK_RETURN});
     return WaitFor([&] { return !IsWindowVisible(page); });
   });
@@ -100,6 +102,7 @@ TEST(WelcomePage, FlagsSwitchTheLanguageAndEnterMovesOn) {
   EXPECT_EQ(seen["back disabled"], "yes");
   EXPECT_EQ(seen["german after DE"], "yes");
   EXPECT_EQ(seen["english after UK"], "yes");
+  EXPECT_EQ(seen["escape ignored"], "yes");
   EXPECT_EQ(run.Language, kGerman);  // the last flag clicked, for every later page
   EXPECT_EQ(run.PageNo, 2);
 }
