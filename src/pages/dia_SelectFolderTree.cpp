@@ -1,7 +1,5 @@
 #include "dia_SelectFolderTree.h"
 
-#include <algorithm>
-
 #include "uText.h"
 
 namespace {
@@ -35,6 +33,15 @@ bool PathLeadsTo(std::wstring path, const std::wstring& target) {
 }
 
 }  // namespace
+
+int CALLBACK TShellFolderTree::CompareInFolder(LPARAM a, LPARAM b, LPARAM folder) {
+  const auto* na = reinterpret_cast<const TNode*>(a);
+  const auto* nb = reinterpret_cast<const TNode*>(b);
+  const HRESULT hr = reinterpret_cast<IShellFolder*>(folder)->CompareIDs(
+      0, ILFindLastID(static_cast<LPCITEMIDLIST>(na->Pidl.Get())),
+      ILFindLastID(static_cast<LPCITEMIDLIST>(nb->Pidl.Get())));
+  return short(HRESULT_CODE(hr));
+}
 
 TWindow CreateFolderTreeWindow(TWindow parent, const TControlDef& def, int id) {
   return CreateWindowExW(0, WC_TREEVIEWW, L"",
@@ -115,10 +122,6 @@ void TShellFolderTree::Fill(HTREEITEM item) {
         children.push_back(std::move(owned));
     }
   }
-  std::sort(children.begin(), children.end(), [f](const TCoMemory& a, const TCoMemory& b) {
-    return short(HRESULT_CODE(f->CompareIDs(0, static_cast<LPCITEMIDLIST>(a.Get()),
-                                            static_cast<LPCITEMIDLIST>(b.Get())))) < 0;
-  });
   for (TCoMemory& child : children) {
     SFGAOF attributes = SFGAO_HASSUBFOLDER;
     LPCITEMIDLIST one = static_cast<LPCITEMIDLIST>(child.Get());
@@ -129,6 +132,12 @@ void TShellFolderTree::Fill(HTREEITEM item) {
     const TShellItem shown = ShellItemOf(absolute.Get());
     Insert(item, std::move(absolute), shown.Name.c_str(), hasSub);
   }
+  // In the order the folder itself gives its items (the shell's own sorting).
+  TVSORTCB sort{};
+  sort.hParent = item;
+  sort.lpfnCompare = &CompareInFolder;
+  sort.lParam = reinterpret_cast<LPARAM>(f);
+  SendMessageW(Tree, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
   if (children.empty()) {
     TVITEMW tv{};
     tv.mask = TVIF_CHILDREN;

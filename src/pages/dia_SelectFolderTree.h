@@ -41,6 +41,8 @@ class TShellFolderTree {
   HTREEITEM Insert(HTREEITEM parent, TCoMemory pidl, const wchar_t* text, bool hasChildren);
   void Fill(HTREEITEM item);
   TNode* NodeOf(HTREEITEM item) const;
+  // Tree-view sort callback: two nodes of one folder, in that folder's order.
+  static int CALLBACK CompareInFolder(LPARAM a, LPARAM b, LPARAM folder);
 
   HWND Tree;
   TComPtr<IShellFolder> Desktop;
