@@ -93,7 +93,8 @@ class TOneShotTimer {
 class TForm {
  public:
   // Creates the hidden window and its controls. Raises std::invalid_argument for an unsound
-  // table and std::runtime_error when a window cannot be created.
+  // table and std::runtime_error when a window cannot be created. The form refers to the
+  // tables and texts of def for its whole life: keep them static.
   explicit TForm(const TFormDef& def);
   virtual ~TForm();
   TForm(const TForm&) = delete;
