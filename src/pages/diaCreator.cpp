@@ -5,6 +5,7 @@
 #include "diaCreatorRun.h"
 #include "diaLoadProgress.h"
 #include "uApplication.h"
+#include "uArchiveHooks_win.h"
 #include "uForms.h"
 #include "uText.h"
 
@@ -88,6 +89,8 @@ std::string SystemErrorText(int code) {
 }  // namespace
 
 void ShowCreate(TSetupRun& run, const TConfirmContinue& confirmContinue) {
+  // Window messages run between output blocks: the page paints and takes clicks meanwhile.
+  InstallWindowsArchiveHooks();
   TForm form(FramedForm("SetupdialogCreate", Controls(), kEnglishTexts));
   TQuillCompress creator;
   creator.Abort = false;

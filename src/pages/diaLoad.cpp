@@ -5,6 +5,7 @@
 #include "diaLoadProgress.h"
 #include "diaLoadRun.h"
 #include "uApplication.h"
+#include "uArchiveHooks_win.h"
 #include "uForms.h"
 
 namespace {
@@ -47,6 +48,8 @@ const std::vector<TControlDef>& Controls() {
 
 bool ShowLoadDialog(TSetupRun& run, TLoadRequest& request,
                     const TConfirmContinue& confirmContinue) {
+  // Window messages run between output blocks: the page paints and takes clicks meanwhile.
+  InstallWindowsArchiveHooks();
   TForm form(FramedForm("SetupdialogLoad", Controls(), kEnglishTexts));
   TQuillCompress loader;
   loader.Abort = false;
