@@ -1,10 +1,19 @@
 #include "diaLoadProgress.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <chrono>
+#endif
 
 uint64_t SteadyMillis() {
+#ifdef _WIN32
+  // The system's tick: std::chrono's clock would bring the threads library into setup.exe.
+  return GetTickCount64();
+#else
   using namespace std::chrono;
   return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+#endif
 }
 
 void TProgressPacer::Update(const TProgressView& latest) {
