@@ -848,6 +848,8 @@ LRESULT CALLBACK TForm::FormProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT TForm::HandleFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (LRESULT result = 0; OnMessage && msg != WM_NCDESTROY && OnMessage(msg, wp, lp, result))
+    return result;
   switch (msg) {
     case WM_CLOSE:
       Close();

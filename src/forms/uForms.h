@@ -113,6 +113,10 @@ class TForm {
   void OnClick(std::string_view control, std::function<void()> handler);
   // Edit text changed, list box selection changed.
   void OnChange(std::string_view control, std::function<void()> handler);
+  // Every message of the form window before the framework's own handling, also the
+  // notifications (WM_NOTIFY, WM_COMMAND) that containers pass up from their children: return
+  // true with result set to take the message.
+  std::function<bool(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)> OnMessage;
 
   // Modal showing: disables the other windows of the program, shows the form and runs its
   // loop until ModalResult is set and the close query allows it. A WM_QUIT ends the loop with

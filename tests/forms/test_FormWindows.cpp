@@ -960,3 +960,26 @@ TEST_F(Forms, ArchivePumpRunsTheFormsHandlers) {
   ArchiveHooks().ProcessMessages();
   EXPECT_EQ(clicks, 1);
 }
+
+// Notifications from a control inside a container reach the form's message hook, which can
+// answer them; messages it leaves alone keep the framework's handling.
+TEST_F(Forms, ContainerNotificationsReachTheForm) {
+  TForm form(PageDef(kControls, false));
+  std::vector<UINT> codes;
+  form.OnMessage = [&](UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+    if (msg != WM_NOTIFY) return false;
+    codes.push_back(reinterpret_cast<const NMHDR*>(lp)->code);
+    result = 42;
+    return true;
+  };
+  int clicks = 0;
+  form.OnClick("BtnNext", [&] { ++clicks; });
+  NMHDR header{form.Control("LabelTitel"), 0, UINT(-12)};
+  const LRESULT answer =
+      SendMessageW(form.Control("Header"), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+  HWND next = form.Control("BtnNext");
+  SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(next), BN_CLICKED), LPARAM(next));
+  EXPECT_EQ(answer, 42);
+  EXPECT_EQ(codes, std::vector<UINT>{UINT(-12)});
+  EXPECT_EQ(clicks, 1);
+}
