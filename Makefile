@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
-.PHONY: all test demo bootstrap native windows fuzz fuzz-smoke format format-check bench clean
+.PHONY: all test demo bootstrap native windows setup fuzz fuzz-smoke format format-check bench clean
 
 all: native windows
 
@@ -16,6 +16,10 @@ native: bootstrap
 windows: bootstrap
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j$(JOBS)
+
+# setup.exe with its size and import checks.
+setup: windows
+	cmake --build --preset windows --target setup
 
 fuzz: bootstrap
 	cmake --preset fuzz >/dev/null
