@@ -199,6 +199,19 @@ struct TWatchSent {
   }
 };
 
+// Lets the test thread's messages run for a while.
+void Pump(std::chrono::milliseconds time) {
+  const auto end = std::chrono::steady_clock::now() + time;
+  while (std::chrono::steady_clock::now() < end) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    std::this_thread::sleep_for(5ms);
+  }
+}
+
 // ---- Message boxes through the framework's seam -------------------------------------------
 
 std::mutex BoxLock;
@@ -428,6 +441,32 @@ TEST_F(Pages, CreateCancelBeforeTheRun) {
     EXPECT_EQ(u.Run.InstallFailed, abort);
     EXPECT_EQ(kit::fs::exists(kit::P(u.Dest / "kro.exe")), !abort);
   }
+}
+
+// The unpacking page's start timer also waits for the open confirmation, here answered with
+// abort: nothing is unpacked at all.
+TEST_F(Pages, CreateTimerWaitsForTheConfirmation) {
+  SetMessageBoxFunc(nullptr);
+  TUnpack u({{"kro.exe", kit::Text("exe")}});
+  std::atomic<bool> unpackedWhileAsking{true};
+  {
+    TRobot robot([&] {
+      HWND page = WaitPage(L"Kro Setup", L"&Cancel");
+      if (!page) return;
+      PostMessageW(page, WM_CLOSE, 0, 0);
+      HWND box = WaitPage(L"Bestätigung", L"Abbrechen");
+      if (!box) return;
+      std::this_thread::sleep_for(2000ms);  // twice the start delay
+      unpackedWhileAsking = kit::fs::exists(kit::P(u.Dest / "kro.exe"));
+      ClickOn(ChildByText(box, L"Abbrechen"));
+    });
+    ShowCreate(u.Run, [] { return ConfirmBox("Weiter?"); });
+  }
+  EXPECT_FALSE(unpackedWhileAsking);
+  EXPECT_EQ(u.Run.PageNo, 0);
+  EXPECT_TRUE(u.Run.InstallFailed);
+  Pump(1500ms);  // a tick held back must not come after all
+  EXPECT_FALSE(kit::fs::exists(kit::P(u.Dest / "kro.exe")));
 }
 
 // A Cancel click while the run goes on asks nothing and stops nothing.
