@@ -35,32 +35,6 @@ const TFormDef kFormSelectFolder{.Name = "FormSelectFolder",
                                  .Controls = kControls,
                                  .English = kEnglishTexts};
 
-constexpr UINT_PTR kSubclassId = 0x4B524F46;
-
-// The tree's notifications go to the form, which leaves them to the tree object.
-LRESULT CALLBACK FormSubclass(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
-  if (msg == WM_NOTIFY) {
-    LRESULT result = 0;
-    if (reinterpret_cast<TShellFolderTree*>(ref)->HandleNotify(*reinterpret_cast<NMHDR*>(lp),
-                                                               result))
-      return result;
-  }
-  return DefSubclassProc(wnd, msg, wp, lp);
-}
-
-class TSubclassGuard {
- public:
-  TSubclassGuard(HWND wnd, TShellFolderTree& tree) : Wnd(wnd) {
-    SetWindowSubclass(wnd, &FormSubclass, kSubclassId, reinterpret_cast<DWORD_PTR>(&tree));
-  }
-  ~TSubclassGuard() { RemoveWindowSubclass(Wnd, &FormSubclass, kSubclassId); }
-  TSubclassGuard(const TSubclassGuard&) = delete;
-  TSubclassGuard& operator=(const TSubclassGuard&) = delete;
-
- private:
-  HWND Wnd;
-};
-
 // COM for the shell namespace, released only when this call started it.
 class TComScope {
  public:
@@ -97,7 +71,15 @@ std::string SelectFolder(const std::string& initialFolder, std::int32_t language
     TComScope com;
     TForm form(kFormSelectFolder);
     TShellFolderTree tree(form.Control("FolderTree"));
-    TSubclassGuard subclass(form.Handle(), tree);
+    // The tree's notifications come to the form; the tree object answers them while it lives
+    // (the form outlives it and still notifies while its window is destroyed).
+    struct TDetach {
+      TForm& Form;
+      ~TDetach() { Form.OnMessage = nullptr; }
+    } detach{form};
+    form.OnMessage = [&tree](UINT msg, WPARAM, LPARAM lp, LRESULT& answer) {
+      return msg == WM_NOTIFY && tree.HandleNotify(*reinterpret_cast<const NMHDR*>(lp), answer);
+    };
     if (!initialFolder.empty() && IsDirectory(initialFolder)) tree.SelectPath(initialFolder);
     auto close = [&form](TPickerKey action) {
       if (action == pkOk) form.ModalResult = mrOk;

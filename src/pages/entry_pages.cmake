@@ -15,4 +15,4 @@ add_library(kro_entry_pages STATIC
   ${CMAKE_CURRENT_LIST_DIR}/dialibs.cpp)
 target_include_directories(kro_entry_pages PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(kro_entry_pages PUBLIC kro_forms kro_controls kro_driver kro_text shell32
-  ole32 comctl32)
+  ole32)
