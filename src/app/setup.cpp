@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "uApplication.h"
+#include "uControlWindow.h"
 #include "uGetZebIni.h"
 #include "uSetup.h"
 #include "uSetupTools.h"
@@ -44,6 +45,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // The library settings are known before the backdrop exists.
     LoadZebConfig(GetEnvVar("ZEB"));
     InitApplication();
+    SetControlErrorHandler(HandleException);
     TFormSetup form(Arguments());
     form.SetMainForm();
     result = RunApplication(form);

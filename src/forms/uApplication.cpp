@@ -4,7 +4,6 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
-#include <stdexcept>
 #include <vector>
 
 #include "uArchiveHooks_win.h"

@@ -3,8 +3,6 @@
 #include <commctrl.h>
 #include <richedit.h>
 
-#include <stdexcept>
-
 #include "uApplication.h"
 #include "uFormLogic.h"
 #include "uText.h"
@@ -57,7 +55,7 @@ const wchar_t* RichEditClass() {
   else if ((library = LoadSystemLibrary(L"riched20.dll")))
     cls = RICHEDIT_CLASSW;
   else
-    throw std::runtime_error("The rich text control could not be loaded.");
+    throw Exception("The rich text control could not be loaded.");
   return cls;
 }
 
@@ -160,7 +158,7 @@ void TForm::DropTimers() {
 
 TForm::TForm(const TFormDef& def) : Design(def) {
   if (std::string problem = CheckFormDef(def); !problem.empty())
-    throw std::invalid_argument(std::string("Form ") + def.Name + ": " + problem);
+    throw EInvalidForm(std::string("Form ") + def.Name + ": " + problem);
   EnsureClasses();
   DWORD style = WS_CLIPCHILDREN, ex = WS_EX_CONTROLPARENT;
   switch (def.Border) {
@@ -184,8 +182,7 @@ TForm::TForm(const TFormDef& def) : Design(def) {
   Wnd = CreateWindowExW(ex, kFormClass, Widen(def.Caption).c_str(), style, CW_USEDEFAULT,
                         CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
                         GetModuleHandleW(nullptr), this);
-  if (!Wnd)
-    throw std::runtime_error(std::string("The window of ") + def.Name + " could not be created.");
+  if (!Wnd) throw Exception(std::string("The window of ") + def.Name + " could not be created.");
   SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormProc));
   SendMessageW(Wnd, WM_SETFONT, WPARAM(FontFor(def.FontFace, def.FontHeight, false)), 0);
   try {
@@ -229,8 +226,7 @@ void TForm::CreateControls() {
     }
     const int id = 100 + int(Controls.size());
     HWND w = CreateControl(d, parent, id);
-    if (!w)
-      throw std::runtime_error(std::string("The control ") + d.Name + " could not be created.");
+    if (!w) throw Exception(std::string("The control ") + d.Name + " could not be created.");
     // The font of the nearest ancestor that names one, else the form's.
     const char* face = d.FontFace;
     int height = d.FontHeight;
@@ -363,7 +359,7 @@ const TForm::TControl* TForm::Find(std::string_view name) const {
 }
 TForm::TControl& TForm::Need(std::string_view name) {
   if (TControl* c = Find(name)) return *c;
-  throw std::invalid_argument(std::string(Design.Name) + " has no control " + std::string(name));
+  throw EInvalidForm(std::string(Design.Name) + " has no control " + std::string(name));
 }
 const TForm::TControl& TForm::Need(std::string_view name) const {
   return const_cast<TForm*>(this)->Need(name);
@@ -621,7 +617,7 @@ void TForm::Close() {
 
 int TForm::ShowModal() {
   if (InModalLoop || IsWindowVisible(Wnd))
-    throw std::logic_error(std::string("Form ") + Design.Name + " is shown already.");
+    throw Exception(std::string("Form ") + Design.Name + " is shown already.");
   const HWND previous = GetActiveWindow();
   if (previous && previous != Wnd) SetWindowLongPtrW(Wnd, GWLP_HWNDPARENT, LONG_PTR(previous));
   TDisabled disabled{{}, Wnd};

@@ -46,6 +46,7 @@
 #include <string_view>
 #include <vector>
 
+#include "uExceptions.h"
 #include "uFormDefs.h"
 #include "uHandles.h"
 
@@ -67,6 +68,12 @@ struct TShiftState {
 };
 
 class TForm;
+
+// A designed table that cannot make a form, or a control name the form does not have. (The
+// program's own exception class: the standard ones would bring a second string library.)
+class EInvalidForm : public Exception {
+  using Exception::Exception;
+};
 
 // A one-shot timer of a form: Start arms it, the first tick stops it before OnTimer runs.
 // While a modal window (a message box, another form) is open over the form the tick waits,
@@ -92,8 +99,8 @@ class TOneShotTimer {
 
 class TForm {
  public:
-  // Creates the hidden window and its controls. Raises std::invalid_argument for an unsound
-  // table and std::runtime_error when a window cannot be created. The form refers to the
+  // Creates the hidden window and its controls. Raises EInvalidForm for an unsound table and
+  // Exception when a window cannot be created. The form refers to the
   // tables and texts of def for its whole life: keep them static.
   explicit TForm(const TFormDef& def);
   virtual ~TForm();
@@ -136,7 +143,7 @@ class TForm {
   // captions of the table otherwise. The form's caption too when the table has it.
   void SetLanguageTexts(int language);
 
-  // Controls by name. An unknown name raises std::invalid_argument.
+  // Controls by name. An unknown name raises EInvalidForm.
   HWND Control(std::string_view name) const;
   std::string Text(std::string_view name) const;
   void SetText(std::string_view name, std::string_view utf8);

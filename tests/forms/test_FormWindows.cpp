@@ -395,12 +395,12 @@ TEST_F(Forms, ControlsComeFromTheTable) {
   EXPECT_EQ(form.Item("Liste", 2), "Zwei");
   EXPECT_TRUE(form.Checked("RBYes"));
   EXPECT_FALSE(form.Checked("RBNo"));
-  EXPECT_THROW(form.Control("Nothing"), std::invalid_argument);
+  EXPECT_THROW(form.Control("Nothing"), EInvalidForm);
 }
 
 TEST_F(Forms, UnsoundTableIsRefused) {
   const TControlDef twice[] = {{.Name = "A"}, {.Name = "A"}};
-  EXPECT_THROW(TForm(PageDef(twice, false)), std::invalid_argument);
+  EXPECT_THROW(TForm(PageDef(twice, false)), EInvalidForm);
 }
 
 // English where the text table has it, back to German from the control table; controls
@@ -910,12 +910,12 @@ TEST_F(Forms, FailedCreationLeavesNoWindow) {
   TFormDef def = PageDef(controls, false);
   def.English = {};
   def.Caption = "Halb fertig";
-  EXPECT_THROW(TForm{def}, std::runtime_error);
+  EXPECT_THROW(TForm{def}, Exception);
   EXPECT_EQ(FindWindowW(nullptr, L"Halb fertig"), nullptr);
   const TControlDef unknownClass[] = {
       {.Kind = ckCustom, .Name = "Nowhere", .ClassName = L"NoSuchClassAnywhere"}};
   def.Controls = unknownClass;
-  EXPECT_THROW(TForm{def}, std::runtime_error);
+  EXPECT_THROW(TForm{def}, Exception);
 }
 
 // The program ending while a page is open: its loop ends with mrCancel and the quit goes on
