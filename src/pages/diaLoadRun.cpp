@@ -40,6 +40,8 @@ void CopyOwnData(TLoadRequest& request) {
 
 void RunPreparation(TSetupRun& run, TLoadRequest& request, TQuillCompress& loader,
                     const TLoadView& view) {
+  // Without its private folder the data would land in the current folder, a drive's root.
+  if (request.WorkDir.empty()) throw Exception("No folder is set for the installation data.");
   if (request.ArchivePath.empty()) CopyOwnData(request);
   loader.SetCompressedFile(request.ArchivePath);
   loader.ReadHeaders();

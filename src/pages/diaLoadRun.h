@@ -28,7 +28,7 @@ struct TLoadView {
 // Copies request.Range of request.ExePath to ArchiveCopyPath(request.WorkDir) when
 // request.ArchivePath is empty (that copy becomes request.ArchivePath), lists the archive,
 // notes its members in run.AppInfo, extracts them all into request.WorkDir and sets
-// run.InstallFailed when the engine was stopped. Raises Exception when the copy fails and the
-// archive's exceptions as they come.
+// run.InstallFailed when the engine was stopped. Raises Exception when no folder is given or
+// the copy fails, and the archive's exceptions as they come.
 void RunPreparation(TSetupRun& run, TLoadRequest& request, TQuillCompress& loader,
                     const TLoadView& view);

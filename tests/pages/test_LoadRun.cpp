@@ -105,6 +105,12 @@ TEST(LoadRun, FailuresRaise) {
     EXPECT_THROW(RunPreparation(p.Run, p.Request, p.Loader, p.View), Exception);
   }
   {
+    TPrepared p;  // no private folder to work in
+    p.Request.ArchivePath = p.Work / "missing.arc";
+    p.Request.WorkDir.clear();
+    EXPECT_THROW(RunPreparation(p.Run, p.Request, p.Loader, p.View), Exception);
+  }
+  {
     TPrepared p;  // an external archive that is not there
     p.Request.ArchivePath = p.Work / "missing.arc";
     EXPECT_THROW(RunPreparation(p.Run, p.Request, p.Loader, p.View), EQuillCompress);
