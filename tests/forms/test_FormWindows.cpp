@@ -910,7 +910,7 @@ TEST_F(Forms, FailedCreationLeavesNoWindow) {
   TFormDef def = PageDef(controls, false);
   def.English = {};
   def.Caption = "Halb fertig";
-  EXPECT_THROW(TForm{def}, Exception);
+  EXPECT_THROW(TForm{def}, std::runtime_error);
   EXPECT_EQ(FindWindowW(nullptr, L"Halb fertig"), nullptr);
   const TControlDef unknownClass[] = {
       {.Kind = ckCustom, .Name = "Nowhere", .ClassName = L"NoSuchClassAnywhere"}};
