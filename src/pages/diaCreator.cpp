@@ -101,9 +101,11 @@ void ShowCreate(TSetupRun& run, const TConfirmContinue& confirmContinue) {
   std::exception_ptr failure;
 
   TProgressPacer pacer({}, [&form](const TProgressView& now, const TProgressView& before) {
+    // Only what changed: every call on a control is a round trip under emulation.
     if (now.FileName != before.FileName) form.SetText("lblIFName", now.FileName);
-    form.SetPosition("Progress", now.FilePercent);
-    form.SetPosition("ProgressTotal", now.TotalPercent);
+    if (now.FilePercent != before.FilePercent) form.SetPosition("Progress", now.FilePercent);
+    if (now.TotalPercent != before.TotalPercent)
+      form.SetPosition("ProgressTotal", now.TotalPercent);
   });
   TCreatorView view;
   view.Status = [&pacer](const TlzhFileStats& s) {
