@@ -17,7 +17,7 @@ if(WIN32)
   target_link_libraries(entry_pages_window_tests PRIVATE kro_entry_pages kro_archive_hooks
     kro_archive kro_fsys_win kro_archive GTest::gtest GTest::gtest_main)
   add_test(NAME entry_pages_window_tests
-    COMMAND ${CMAKE_SOURCE_DIR}/tests/forms/xvfb-wine ${KRO_XPREFIX}
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/xvfb-wine ${KRO_XPREFIX}
             ${CMAKE_CURRENT_LIST_DIR}/entry-window-tests $<TARGET_FILE:entry_pages_window_tests>
             ${CMAKE_BINARY_DIR}/artefacts/pages)
   set_tests_properties(entry_pages_window_tests PROPERTIES RESOURCE_LOCK kro_xprefix TIMEOUT 300)
