@@ -1,6 +1,6 @@
 #include "diaDestPath.h"
 
-#include <stdexcept>
+#include "uExceptions.h"
 
 #include "diaWelcomeFrame.h"
 #include "dia_SelectFolder.h"
@@ -228,7 +228,7 @@ class TDestPathPage {
     const std::string chosen = System.SelectFolder(Form.Text("EditTargetFolder"), Run.Language);
     Form.SetText("EditTargetFolder", chosen);
     if (!SetCurrentDirectoryW(remembered.c_str()))
-      throw std::runtime_error("I/O error " + std::to_string(GetLastError()));
+      throw Exception("I/O error " + std::to_string(GetLastError()));
   }
 
   void FormKeyDown(WORD& key) {
