@@ -13,14 +13,14 @@
 
 namespace {
 
-struct TOptionSpec {
+struct TOptionRule {
   const char* Name;
   bool TakesValue;
 };
 
 struct TCommand {
   const char* Name;
-  std::vector<TOptionSpec> Options;
+  std::vector<TOptionRule> Options;
   const char* Help;
   int (*Run)(const TArgs&, const TIo&);
 };
@@ -44,7 +44,7 @@ constexpr const char* kOffsetHelp =
 // --- command line ----------------------------------------------------------------------------
 
 std::optional<TArgs> ParseArgs(const std::vector<std::string>& args,
-                               const std::vector<TOptionSpec>& specs) {
+                               const std::vector<TOptionRule>& rules) {
   TArgs parsed;
   bool optionsEnd = false;
   for (size_t i = 1; i < args.size(); ++i) {
@@ -65,10 +65,10 @@ std::optional<TArgs> ParseArgs(const std::vector<std::string>& args,
       value = arg.substr(eq + 1);
       inlineValue = true;
     }
-    auto spec = std::find_if(specs.begin(), specs.end(),
-                             [&](const TOptionSpec& s) { return name == s.Name; });
-    if (spec == specs.end()) UsageFail("unknown option " + arg);
-    if (!spec->TakesValue) {
+    auto rule = std::find_if(rules.begin(), rules.end(),
+                             [&](const TOptionRule& s) { return name == s.Name; });
+    if (rule == rules.end()) UsageFail("unknown option " + arg);
+    if (!rule->TakesValue) {
       if (inlineValue) UsageFail("option " + name + " takes no value");
       parsed.Flags[name] = true;
       continue;
