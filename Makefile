@@ -36,10 +36,9 @@ test: native windows fuzz
 demo: native windows
 	scripts/demo
 
-bench: bootstrap
+bench: windows
 	cmake --preset native-release >/dev/null
 	cmake --build --preset native-release -j$(JOBS)
-	cmake --build --preset windows -j$(JOBS)
 	scripts/bench
 
 FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
