@@ -3,12 +3,18 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "class_Compress.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = "/tmp/kro-fuzz-dir-" + std::to_string(getpid()) + ".pak";
+  static const std::string path = [] {
+    std::string p = "/tmp/kro-fuzz-dir-" + std::to_string(getpid()) + ".pak";
+    std::atexit(
+        [] { std::remove(("/tmp/kro-fuzz-dir-" + std::to_string(getpid()) + ".pak").c_str()); });
+    return p;
+  }();
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return 0;
   std::fwrite(data, 1, size, f);

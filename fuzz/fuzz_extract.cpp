@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -17,6 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const fs::path dest = root / "dest" / "inner";
   static bool once = [] {
     ArchiveHooks().ShowMessage = [](const std::string&) {};
+    std::atexit([] {
+      std::error_code ec;
+      fs::remove_all(root, ec);
+    });
     return true;
   }();
   (void)once;

@@ -2,13 +2,38 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <vector>
+
 #include "uFileSys.h"
+
+namespace {
+
+// Every scratch folder goes when the test program ends, so runs leave nothing behind.
+class TScratchFolders : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    std::error_code ec;
+    for (const auto& folder : Folders) std::filesystem::remove_all(folder, ec);
+  }
+  std::vector<std::filesystem::path> Folders;
+};
+
+TScratchFolders& ScratchFolders() {
+  static auto* folders =
+      static_cast<TScratchFolders*>(::testing::AddGlobalTestEnvironment(new TScratchFolders));
+  return *folders;
+}
+
+}  // namespace
 
 std::string MakeScratchFolder() {
   std::string path = MakeTempFile("kt");
   EXPECT_FALSE(path.empty());
-  fsys::RemoveFile(NativePath(path));
-  EXPECT_TRUE(fsys::ForceDirectories(NativePath(path)));
+  const std::string native = NativePath(path);
+  fsys::RemoveFile(native);
+  EXPECT_TRUE(fsys::ForceDirectories(native));
+  ScratchFolders().Folders.emplace_back(std::u8string(native.begin(), native.end()));
   return path;
 }
 
