@@ -115,7 +115,7 @@ const TControlDef kControls[] = {
      .Top = 230,
      .Width = 560,
      .Height = 16,
-     .Style = csRightJustify | csAnchorRight | csAnchorBottom,
+     .Style = csRightJustify,
      .Parent = "Gradient2",
      .Color = RgbColor(255, 255, 255)},
     {.Kind = ckShape,
@@ -139,7 +139,6 @@ std::vector<TControlDef> BackdropControls() {
                    .Top = 276,
                    .Width = 10,
                    .Height = 3,
-                   .Style = csAnchorRight | csAnchorBottom,
                    .Parent = "Gradient2",
                    .Color = RgbColor(255, 255, 255)});
   return all;
@@ -207,8 +206,15 @@ void TFormSetup::LayoutBackdrop(const TSetupRun& run) {
   // The version line is placed from the screen's bottom; it lives on Gradient2, which begins
   // half a screen up.
   const int gradient2Top = h - h / 2;
-  SetTop("LabelVersion", h - versionHeight - 16 - gradient2Top);
-  SetTop("lblVersion", h - versionHeight - 16 - gradient2Top);
+  const int versionTop = h - versionHeight - 16 - gradient2Top;
+  SetTop("LabelVersion", versionTop);
+  SetTop("lblVersion", versionTop);
+  // The remark and the bars keep to the bottom right corner, whatever the screen's width.
+  const int w = GetSystemMetrics(SM_CXSCREEN);
+  SetBounds("LabelRemark", w - 24 - 560, versionTop + 2, 560, 16);
+  static const char* const bars[] = {"Shape2", "Shape3", "Shape4",  "Shape5",  "Shape6", "Shape7",
+                                     "Shape8", "Shape9", "Shape10", "Shape11", "Shape12"};
+  for (int i = 0; i < 11; ++i) SetBounds(bars[i], w - 24 - 10 - 12 * (10 - i), h / 2 - 8, 10, 3);
   SetText("LblTitle", run.AppInfo.Title);
   SetText("LabelDesc", run.AppInfo.Description);
   SetText("lblVersion", run.AppInfo.Version);
