@@ -5,7 +5,6 @@
 #include "uApplication.h"
 #include "uColor.h"
 #include "uControlDefs.h"
-#include "uPinstripe.h"
 
 TFormSetup* FormSetup = nullptr;
 
@@ -13,13 +12,7 @@ namespace {
 
 constexpr TColor clBackground = SystemColor(1);  // the desktop's colour
 
-const TXPanelProps kPanelTop = [] {
-  TXPanelProps p;
-  p.BevelOuter = bvNone;
-  p.JTexture = PinstripeBmp;
-  p.JStyleTexture = txTile;
-  return p;
-}();
+const TXPanelProps kPanelTop = PinstripeBand();
 const TGradientProps kGradient1{clWindow, clBackground, gdTopToBottom};
 const TGradientProps kGradient2{clBackground, clBlack, gdTopToBottom};
 

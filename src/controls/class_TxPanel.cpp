@@ -5,6 +5,7 @@
 
 #include "uControlPaint.h"
 #include "uControlWindow.h"
+#include "uPinstripe.h"
 #include "uText.h"
 #include "uTileGeometry.h"
 
@@ -166,4 +167,12 @@ LRESULT TXPanel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (IsChildNotification(msg))
     if (const HWND parent = GetParent(Wnd)) return SendMessageW(parent, msg, wp, lp);
   return DefWindowProcW(Wnd, msg, wp, lp);
+}
+
+TXPanelProps PinstripeBand() {
+  TXPanelProps p;
+  p.JTexture = PinstripeBmp;
+  p.JStyleTexture = txTile;
+  p.BevelOuter = bvNone;
+  return p;
 }

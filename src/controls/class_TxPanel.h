@@ -28,6 +28,10 @@ struct TXPanelProps {
   TColor JTransColor = clGray;
 };
 
+// The textured band of the backdrop and of every page's header and button bands: the pinstripe
+// picture tiled, without a bevel.
+TXPanelProps PinstripeBand();
+
 // Everything the painting depends on apart from the window: kept apart so that it can be
 // painted into any device context.
 struct TXPanelLook {

@@ -2,18 +2,10 @@
 
 #include "uControlDefs.h"
 #include "uForms.h"
-#include "uPinstripe.h"
 
 namespace {
 
-TXPanelProps BandProps() {
-  TXPanelProps p;
-  p.JTexture = PinstripeBmp;
-  p.JStyleTexture = txTile;
-  p.BevelOuter = bvNone;
-  return p;
-}
-const TXPanelProps kBand = BandProps();
+const TXPanelProps kBand = PinstripeBand();
 const TGradientProps kBody{clWindow, cl3DLight, gdTopToBottom};
 const TTGButtonProps kButton{};
 

@@ -12,20 +12,12 @@
 #include "uControlDefs.h"
 #include "uExceptions.h"
 #include "uForms.h"
-#include "uPinstripe.h"
 #include "uSetupTools.h"
 #include "uText.h"
 
 namespace {
 
-TXPanelProps BandProps() {
-  TXPanelProps p;
-  p.JTexture = PinstripeBmp;
-  p.JStyleTexture = txTile;
-  p.BevelOuter = bvNone;
-  return p;
-}
-const TXPanelProps kBand = BandProps();
+const TXPanelProps kBand = PinstripeBand();
 const TTGButtonProps kButton{};
 
 constexpr int kDesignWidth = 472, kDesignHeight = 320;
