@@ -18,7 +18,7 @@ void CutAtZeb(std::string& v) {
 
 }  // namespace
 
-void TZebConfig::AddText(std::string_view cp1252, std::set<std::string>& seen) {
+void TZebConfig::AddText(std::string_view cp1252, TSeenKeys& seen) {
   const std::string text = Cp1252ToUtf8(cp1252);
   std::string_view rest = text;
   while (!rest.empty()) {
@@ -27,7 +27,9 @@ void TZebConfig::AddText(std::string_view cp1252, std::set<std::string>& seen) {
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     size_t eq = line.find('=');
     if (line.empty() || line.front() == '#' || eq == std::string_view::npos) continue;
-    if (!seen.insert(UpperAZ(TrimControls(line.substr(0, eq)))).second) continue;
+    std::string key = UpperAZ(TrimControls(line.substr(0, eq)));
+    if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
+    seen.push_back(std::move(key));
     std::string entry(line);
     FLines.insert(std::upper_bound(FLines.begin(), FLines.end(), entry, LessNoCase),
                   std::move(entry));
@@ -47,7 +49,7 @@ void TZebConfig::Load(const std::string& dir) {
   Clear();
   std::string library = dir.empty() ? GetEnvVar("ZEB") : dir;
   if (library.empty()) return;
-  std::set<std::string> seen;
+  TSeenKeys seen;
   for (const std::string& file : ZebConfigFiles(ZebLibraryDir(library), GetEnvVar("UID")))
     if (auto text = ReadWholeFile(file)) AddText(*text, seen);
 }

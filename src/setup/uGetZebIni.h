@@ -3,10 +3,12 @@
 // occurrence of a key wins, so the file named after UID overrides zeb.ini.
 #pragma once
 
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// Upper-case keys met so far; a handful per installation, so a list does.
+using TSeenKeys = std::vector<std::string>;
 
 class TZebConfig {
  public:
@@ -16,7 +18,7 @@ class TZebConfig {
   void Clear() { FLines.clear(); }
   // Adds the lines of one configuration file (code page 1252) under the first-wins rule;
   // seen holds the upper-case keys met so far.
-  void AddText(std::string_view cp1252, std::set<std::string>& seen);
+  void AddText(std::string_view cp1252, TSeenKeys& seen);
   // Everything after the "=" of the line whose text before it equals name without regard to
   // letter case; empty when there is none.
   std::string Value(std::string_view name) const;

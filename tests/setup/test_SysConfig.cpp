@@ -252,7 +252,7 @@ TEST_F(TSysFixture, AutoexecFile) {
 // product's own folder for the letter; unknown letters give nothing.
 TEST(ModuleDir, Resolve) {
   TZebConfig config;
-  std::set<std::string> seen;
+  TSeenKeys seen;
   config.AddText("BD=\\kro\\modul\nES=e:\\punde\\\nED=\nRS=r:\\\n", seen);
   TApplicationInfo info("C:\\KRO");
   struct {
@@ -284,7 +284,7 @@ TEST(ZebIni, Text) {
             "[zeb]\r\nPrimaryServer=S1\r\nFatalStop=1\r\nBanner=0\r\nVerbose=0\r\n\r\n");
 
   TZebConfig config;
-  std::set<std::string> seen;
+  TSeenKeys seen;
   config.AddText("CTServer=main@srv\r\nREMPath=\\\\srv\\app\\\r\nBD=\\KRO\\MODUL\r\n", seen);
   info.NeededChars = "BXBQ";
   EXPECT_EQ(BuildZebIni(info, config),

@@ -65,7 +65,7 @@ TEST(ZebConfigFiles, PathsFromFolder) {
 // blanks before "=" keep the key's place but never match a lookup, blanks after it stay.
 TEST(ZebConfigText, LineRules) {
   TZebConfig config;
-  std::set<std::string> seen;
+  TSeenKeys seen;
   config.AddText(
       "# CTServer=comment@host\r\n[FS1]\r\nDBModel=\r\nQD=C:\\DATA\r\n[FS2]\r\ndbmodel=cs\r\n"
       "  REMPath =\\\\SRV\\\r\nQS= F:\\X \r\nnoequals\r\n\r\n",
