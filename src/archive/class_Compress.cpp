@@ -1,12 +1,11 @@
 #include "class_Compress.h"
 
-#include <zlib.h>
-
 #include <cmath>
 #include <cstring>
 
 #include "uArchiveHooks.h"
 #include "uDates.h"
+#include "uInflate.h"
 #include "uPaths.h"
 #include "uText.h"
 
@@ -19,7 +18,6 @@ constexpr const char* kCannotOpen = "Cannot open the compressed file %s";
 constexpr const char* kSizeMismatch =
     "The decompressed file's size does not match with the actual size of the file.  The file "
     "is %s";
-constexpr size_t kInputSize = 65'536;
 constexpr size_t kBlockSize = 4'096;
 
 int32_t ReadInt32(const uint8_t* p) {
@@ -351,69 +349,38 @@ void TQuillCompress::ExtractOne(const std::string& request) {
 }
 
 void TQuillCompress::InflateMember(fsys::TFile& output) {
-  z_stream zs{};
-  if (inflateInit(&zs) != Z_OK) throw Exception("error");
-  struct End {
-    z_stream& zs;
-    ~End() { inflateEnd(&zs); }
-  } end{zs};
-
-  auto input = std::make_unique<uint8_t[]>(kInputSize);
-  uint8_t block[kBlockSize];
   const int lastDisk = CurrentHeader->LastDisk();
   const int64_t lastByte = Offset + CurrentHeader->LastByte();
   // A member whose data cannot be reached reads as empty and then fails the size check.
   int64_t position = Offset + CurrentHeader->DataPosition();
   bool inputOpen = ArchiveStream->Seek(position);
-  bool streamEnded = false;
-
-  auto readInput = [&]() -> int64_t {
-    if (!inputOpen) return 0;
-    int64_t want = kInputSize;
-    if (CurrentDisk == lastDisk) {
-      if (lastByte < position) return 0;
-      want = std::min<int64_t>(want, lastByte - position + 1);
-    }
-    int64_t n = std::max<int64_t>(0, ArchiveStream->Read(input.get(), static_cast<size_t>(want)));
-    position += n;
-    return n;
-  };
-
-  bool inputDry = false;
-  for (int disks = lastDisk - CurrentDisk + 1; disks > 0;) {
-    zs.next_out = block;
-    zs.avail_out = kBlockSize;
-    while (zs.avail_out > 0 && !streamEnded) {
-      if (zs.avail_in == 0 && !inputDry) {
-        int64_t n = readInput();
-        inputDry = n == 0;
-        zs.next_in = input.get();
-        zs.avail_in = static_cast<uInt>(n);
+  // The member's bytes up to its last one, continuing on the following disks.
+  TInflater inflater([&](uint8_t* data, size_t capacity) -> size_t {
+    for (;;) {
+      int64_t want = inputOpen ? static_cast<int64_t>(capacity) : 0;
+      if (CurrentDisk == lastDisk) want = std::min<int64_t>(want, lastByte - position + 1);
+      if (CurrentDisk > lastDisk) want = 0;
+      if (want > 0) {
+        int64_t n = ArchiveStream->Read(data, static_cast<size_t>(want));
+        if (n > 0) {
+          position += n;
+          return static_cast<size_t>(n);
+        }
       }
-      // Even without new input, inflate may still hold output of the last match.
-      int result = inflate(&zs, Z_NO_FLUSH);
-      if (result == Z_BUF_ERROR) break;  // no progress without more input
-      // A preset dictionary is never supplied; waiting for one would spin.
-      if (result < 0 || result == Z_NEED_DICT) throw Exception("error");
-      streamEnded = result == Z_STREAM_END;
-    }
-    size_t n = kBlockSize - zs.avail_out;
-    if (Abort) throw EqcAborted();
-    ArchiveHooks().ProcessMessages();
-    if (n > 0) {
-      WriteBlock(output, block, n);
-      continue;
-    }
-    if (streamEnded) break;
-    if (CurrentDisk < lastDisk) {
+      if (CurrentDisk >= lastDisk) return 0;
       ++CurrentDisk;
       OpenDiskFile(CurrentDisk, FCompressedFile, fmOpenRead);
       position = 0;
       inputOpen = ArchiveStream->Seek(0);
-      zs.avail_in = 0;
-      inputDry = false;
     }
-    --disks;
+  });
+  uint8_t block[kBlockSize];
+  for (;;) {
+    size_t n = inflater.Read(block, kBlockSize);
+    if (Abort) throw EqcAborted();
+    ArchiveHooks().ProcessMessages();
+    if (n == 0) break;
+    WriteBlock(output, block, n);
   }
 }
 

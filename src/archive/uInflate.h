@@ -1,0 +1,37 @@
+// Inflation of one member's zlib stream. Two implementations share this interface and are
+// chosen at link time: a compact one for setup.exe (uInflate.cpp), and one over zlib for
+// kropack and everything else (uInflate_zlib.cpp).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+// Decodes one zlib stream (2-byte header, deflate data, Adler-32 trailer) piece by piece.
+class TInflater {
+ public:
+  // Fills data with up to capacity more compressed bytes; returns how many, 0 when there are
+  // no more. May raise; the exception passes through Read unchanged.
+  using TSource = std::function<size_t(uint8_t* data, size_t capacity)>;
+  explicit TInflater(TSource source);
+  ~TInflater();
+  TInflater(const TInflater&) = delete;
+  TInflater& operator=(const TInflater&) = delete;
+
+  // Up to size bytes of output into out; returns how many. Fewer than size only at the
+  // stream's end (Ended()) or when the input ran dry before the end (later calls then return 0
+  // too). A corrupt stream (bad header, preset dictionary, invalid code or distance, distance
+  // beyond the output so far, Adler-32 mismatch, stored length check failure) raises
+  // Exception("error"), and so does every later call.
+  size_t Read(uint8_t* out, size_t size);
+  // The whole stream, trailer checked, has been read.
+  bool Ended() const;
+
+  // Bytes the source is asked for at a time.
+  static constexpr size_t kInputSize = 65'536;
+
+ private:
+  struct TState;
+  std::unique_ptr<TState> State;
+};
