@@ -5,6 +5,7 @@
 #include "diaCreatorRun.h"
 #include "diaLoadProgress.h"
 #include "uApplication.h"
+#include "uArchiveHooks.h"
 #include "uArchiveHooks_win.h"
 #include "uForms.h"
 #include "uText.h"
@@ -126,6 +127,8 @@ void ShowCreate(TSetupRun& run, const TConfirmContinue& confirmContinue) {
       run.InstallFailed = true;
     }
     closingReason = crDone;
+    // The full bars are painted (and can be seen) before the page goes.
+    if (!failure) ArchiveHooks().ProcessMessages();
     form.Close();
   });
   form.OnShow = [&] {

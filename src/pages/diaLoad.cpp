@@ -5,6 +5,7 @@
 #include "diaLoadProgress.h"
 #include "diaLoadRun.h"
 #include "uApplication.h"
+#include "uArchiveHooks.h"
 #include "uArchiveHooks_win.h"
 #include "uForms.h"
 
@@ -69,6 +70,8 @@ bool ShowLoadDialog(TSetupRun& run, TLoadRequest& request,
       RunPreparation(run, request, loader, view);
       pacer.Update({{}, 0, 100});
       pacer.Flush();
+      // The full bar is painted (and can be seen) before the page goes.
+      ArchiveHooks().ProcessMessages();
       form.ModalResult = mrOk;
     } catch (...) {
       // Shown by the caller once the page has gone; nothing is left open but Cancel.

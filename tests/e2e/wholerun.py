@@ -1,0 +1,763 @@
+#!/usr/bin/env python3
+"""Whole runs of setup.exe as a user makes them, inside scripts/xvfb-wine (DISPLAY and
+WINEPREFIX set): a product packed into a setup file with kropack.exe, setup started in the
+prefix, its pages recognised by their texts (probe.exe reads the windows), real key presses
+and clicks (xdotool), then files, registry values, shortcuts and zeb.ini checked byte for
+byte. A screenshot of every page is kept.
+
+usage: wholerun.py CASE SETUP.EXE KROPACK.EXE PROBE.EXE ARTEFACTS [SIGNTOOL]
+"""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+CASE, STUB, KROPACK, PROBE, SHOTS = sys.argv[1:6]
+ARCHIVE_OFFSET = 302080
+PREFIX = os.environ["WINEPREFIX"]
+DRIVE_C = os.path.join(PREFIX, "drive_c")
+KRO = os.path.join(DRIVE_C, "KRO")
+
+
+class Failure(Exception):
+    pass
+
+
+def winpath(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def wine(*args, check=True):
+    """Output through files, not pipes: a service Wine starts on the way would inherit a pipe
+    and keep it open long after the program has ended."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        rc = subprocess.run(["wine", *args], stdin=subprocess.DEVNULL, stdout=out,
+                            stderr=err).returncode
+        out.seek(0)
+        err.seek(0)
+        if check and rc != 0:
+            raise Failure(f"wine {' '.join(args)} failed: {err.read().decode(errors='replace')[-400:]}")
+        return out.read().decode("utf-8", errors="replace").replace("\r", "")
+
+
+# --- the machine -------------------------------------------------------------------------
+
+ENV_MACHINE = r"HKLM\System\CurrentControlSet\Control\Session Manager\Environment"
+ENV_USER = r"HKCU\Environment"
+
+
+def reg_query(key, name):
+    for line in wine("reg", "query", key, "/v", name, check=False).split("\n"):
+        parts = line.strip().split(None, 2)
+        if len(parts) >= 2 and parts[0].lower() == name.lower():
+            return parts[2] if len(parts) == 3 else ""
+    return None
+
+
+def reg_set(key, name, value, kind="REG_SZ"):
+    wine("reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f")
+
+
+def reg_delete(key, name):
+    wine("reg", "delete", key, "/v", name, "/f", check=False)
+
+
+def fresh_machine():
+    """No earlier installation, no ZEB, the search path as Wine makes it, no shortcuts."""
+    shutil.rmtree(KRO, ignore_errors=True)
+    for key in (ENV_MACHINE, ENV_USER):
+        reg_delete(key, "ZEB")
+    reg_delete(ENV_USER, "PATH")
+    path = reg_query(ENV_MACHINE, "PATH") or ""
+    cleaned = ";".join(p for p in path.split(";") if "kro" not in p.lower())
+    if cleaned != path:
+        reg_set(ENV_MACHINE, "PATH", cleaned, "REG_EXPAND_SZ")
+    for lnk in shortcut_files():
+        os.remove(lnk)
+
+
+def shortcut_files():
+    found = []
+    for root, _, files in os.walk(os.path.join(DRIVE_C, "users")):
+        found += [os.path.join(root, f) for f in files if f.lower().endswith(".lnk")]
+    return sorted(found)
+
+
+def tree(root):
+    """Relative path (with / separators) -> bytes of every file under root."""
+    out = {}
+    for base, _, files in os.walk(root):
+        for f in files:
+            p = os.path.join(base, f)
+            with open(p, "rb") as fh:
+                out[os.path.relpath(p, root)] = fh.read()
+    return out
+
+
+# --- the product -------------------------------------------------------------------------
+
+README_RTF = (rb"{\rtf1\ansi\deff0{\fonttbl{\f0 Arial;}}\f0\fs24 {\b Kro Auftrag 2.02}\par "
+              rb"Neu in dieser Version: schnellere Listen.\par}")
+
+
+def product_files(extra=None):
+    files = {
+        "bin/kro.exe": b"MZ Kro Auftrag\r\n" * 40,
+        "bin/hilfe/kro.hlp": bytes(range(256)) * 8,
+        "LIESMICH.RTF": README_RTF,
+        "zeb/cs/zeb32.dll": b"client-server\r\n",
+        "zeb/nw/zeb32.dll": b"netware\r\n",
+        "zeb/sa/zeb32.dll": b"standalone\r\n",
+        "zeb/sa/zebsa.cfg": b"single user\r\n",
+    }
+    files.update(extra or {})
+    return files
+
+
+def description(full=1, libs=4, readme="LIESMICH.RTF", needed="b"):
+    return ("[ApplicationInfo]\r\nName=BIN\\KRO.EXE\r\nTitle=Kro Auftrag\r\nVersion=2.02\r\n"
+            "Description=Auftragsbearbeitung\r\nRemark=(c) Kro GmbH\r\n"
+            f"Readme={readme}\r\nPackage=kro.pak\r\nLibsIncluded={libs}\r\n"
+            f"FullInstallation={full}\r\nNeededChars={needed}\r\n").encode("cp1252")
+
+
+def write_files(root, files):
+    for rel, data in files.items():
+        p = os.path.join(root, rel)
+        os.makedirs(os.path.dirname(p), exist_ok=True)
+        with open(p, "wb") as fh:
+            fh.write(data)
+
+
+def build_setup(work, files, inf=None, name="Setup.exe"):
+    """Setup.exe with the product appended, as kropack builds it for shipping; the command
+    that starts it."""
+    prod = os.path.join(work, "prod")
+    write_files(prod, files)
+    inf_path = os.path.join(work, "kro.inf")
+    with open(inf_path, "wb") as fh:
+        fh.write(inf if inf is not None else description())
+    if os.path.getsize(STUB) > ARCHIVE_OFFSET:  # DEV ONLY
+        pak = os.path.join(work, "kro.pak")
+        wine(KROPACK, "pack", "-C", winpath(prod), winpath(pak), ".")
+        with open(pak, "rb") as fh, open(inf_path, "rb") as fi:
+            return [STUB, winpath(build_archive(work, {"kro.inf": fi.read(), "kro.pak": fh.read()}))]
+    out = os.path.join(work, name)
+    wine(KROPACK, "setup", "--stub", winpath(STUB), "--inf", winpath(inf_path), "--package",
+         winpath(prod), "-o", winpath(out))
+    return [out]
+
+
+def build_archive(work, members):
+    """An archive of the given top-level members (name -> bytes), for a command-line run."""
+    outer = os.path.join(work, "outer")
+    write_files(outer, members)
+    out = os.path.join(work, "data.arc")
+    wine(KROPACK, "pack", "-C", winpath(outer), winpath(out), *sorted(members))
+    return out
+
+
+# --- the user ----------------------------------------------------------------------------
+
+class Win:
+    def __init__(self, line):
+        f = line.split("\t")
+        self.depth, self.cls, self.text = int(f[0]), f[1], f[2]
+        self.rect = tuple(int(v) for v in f[3].split(","))
+        self.state, self.extra = f[4], f[5] if len(f) > 5 else ""
+
+    @property
+    def visible(self):
+        return "v" in self.state
+
+    @property
+    def enabled(self):
+        return "d" not in self.state
+
+    def center(self):
+        left, top, right, bottom = self.rect
+        return (left + right) // 2, (top + bottom) // 2
+
+
+class Screen:
+    def __init__(self, wins):
+        self.wins = wins
+
+    def find(self, text, cls=None):
+        """Visible windows whose text is text (a string) or matches it (a compiled pattern)."""
+        hits = []
+        for w in self.wins:
+            if not w.visible or (cls and w.cls != cls):
+                continue
+            if (w.text == text) if isinstance(text, str) else text.search(w.text):
+                hits.append(w)
+        return hits
+
+    def has(self, text, cls=None):
+        return bool(self.find(text, cls))
+
+    def texts(self):
+        return [w.text for w in self.wins if w.visible and w.text]
+
+
+class User:
+    def __init__(self, name):
+        self.name = name
+        self.proc = None
+        self.shot_no = 0
+        self.shots = os.path.join(SHOTS, name)
+        shutil.rmtree(self.shots, ignore_errors=True)
+        os.makedirs(self.shots)
+
+    def start(self, exe, *args, env=None):
+        full = dict(os.environ)
+        full.update(env or {})
+        self.proc = subprocess.Popen(["wine", exe, *args], env=full, stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def screen(self):
+        out = wine(PROBE, "dump")
+        return Screen([Win(line) for line in out.split("\n") if line.count("\t") >= 4])
+
+    def shot(self, label):
+        self.shot_no += 1
+        path = os.path.join(self.shots, f"{self.shot_no:02d}-{label}.png")
+        subprocess.run(["import", "-window", "root", path], capture_output=True)
+
+    def wait(self, text, timeout=30, label=None, cls=None):
+        """The screen once a visible window shows text; a screenshot of it is kept."""
+        end = time.time() + timeout
+        while True:
+            s = self.screen()
+            if s.has(text, cls):
+                time.sleep(0.3)  # let the page finish painting for the picture
+                self.shot(label or re.sub(r"[^A-Za-z0-9]+", "-", str(text))[:40])
+                return self.screen()
+            if time.time() > end:
+                self.shot("timeout")
+                raise Failure(f"waited {timeout} s for {text!r}; the screen shows {s.texts()}")
+            if self.proc and self.proc.poll() is not None:
+                raise Failure(f"setup ended while waiting for {text!r}")
+            time.sleep(0.2)
+
+    def key(self, *keys):
+        subprocess.run(["xdotool", "key", "--delay", "60", *keys], check=True)
+        time.sleep(0.4)
+
+    def type(self, text):
+        subprocess.run(["xdotool", "type", "--delay", "30", text], check=True)
+
+    def click(self, text, cls=None):
+        hits = self.screen().find(text, cls)
+        if not hits:
+            raise Failure(f"nothing to click shows {text!r}")
+        x, y = hits[0].center()
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
+        time.sleep(0.4)
+
+    def ended(self, timeout=30):
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.shot("still-running")
+            raise Failure(f"setup still runs {timeout} s after the last step; "
+                          f"the screen shows {self.screen().texts()}")
+
+    def stop(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+
+class BarWatch:
+    """Follows the progress bars of the run; finish() gives (page title, place) -> highest."""
+
+    def __init__(self):
+        self.out = tempfile.TemporaryFile()
+        self.proc = subprocess.Popen(["wine", PROBE, "watch"], stdin=subprocess.PIPE,
+                                     stdout=self.out, stderr=subprocess.DEVNULL)
+
+    def finish(self):
+        self.proc.stdin.close()
+        self.proc.wait(timeout=30)
+        self.out.seek(0)
+        result = {}
+        for line in self.out.read().decode("utf-8", errors="replace").replace("\r", "").split("\n"):
+            f = line.split("\t")
+            if len(f) == 3:
+                key = (f[0], int(f[1]))
+                result[key] = max(result.get(key, -1), int(f[2]))
+        return result
+
+
+def expect(cond, message):
+    if not cond:
+        raise Failure(message)
+
+
+# --- what the pages show -----------------------------------------------------------------
+
+WELCOME = re.compile(r"^(Welcome to the Kro installation|Willkommen)")
+FLAG_DE, FLAG_EN = "Deutsch", "English"
+NOT_FOUND = {"en": "Setup can not find an existing Kro installation on your computer. Please "
+                   "enter the folder, where your Kro application has to be installed.",
+             "de": "Setup hat keine bestehende Kro-Installation auf Ihrem Computer finden "
+                   "können. Geben Sie bitte an, in welchem Ordner Setup Ihre Kro-Software "
+                   "installieren soll."}
+FOUND = re.compile(r"^Setup (has found|hat eine bestehende)")
+LIBRARY = {"en": "Select Library", "de": "Bibliothek auswählen"}
+UNPACKING = {"en": "Installation is running...", "de": "Installation wird durchgeführt..."}
+PREPARING = {"en": "Prepare Installation", "de": "Installation vorbereiten"}
+FINISH = {"en": "Installation completed", "de": "Installation abgeschlossen"}
+ABORTED = {"en": "Installation aborted", "de": "Installation abgebrochen"}
+ERRORS = {"en": "There has been errors during the installation.",
+          "de": "Die Installation wurde beendet. Dabei sind Fehler aufgetreten."}
+CONFIRM = {"en": "Continue or abort setup", "de": "Setup fortsetzen oder abbrechen?"}
+CONTINUE = {"en": "Co&ntinue", "de": "&Fortsetzen"}
+ABORT = {"en": "&Abort", "de": "&Abbrechen"}
+CANCEL = {"en": "&Cancel", "de": "&Abbrechen"}
+CLOSE = {"en": "&Close", "de": "&Beenden"}
+SHORTCUT = {"en": "Do you want setup to create a shortcut at your desktop?",
+            "de": "Soll Setup eine Verknüpfung zum Programm auf Ihrem Desktop anlegen?"}
+README = "Update-Informationen"
+NO_DATA = re.compile(r'^Setup (does not contain any installation data|enthält keine '
+                     r'Installationsdaten)\. (Size|Größe)="(-?\d+)"$')
+CANNOT = re.compile(r"^Setup (can not be processed|kann nicht ausgeführt werden)!$")
+# Wine names every language in English, so the system default comes out English unless the
+# test gives the language name through the program's seam.
+GERMAN_SYSTEM = {"KRO_SETUP_LANGUAGE_NAME": "Deutsch (Deutschland)"}
+
+ZEB_INI_FIRST = ("[Log]\r\nLevel=0\r\nFile=%TEMP%/zeb.log\r\nAppend=0\r\nSync=1\r\nHints=1\r\n\r\n"
+                 "[FS1]\r\nServer=LOCLIB\r\nUser=TOVEK\r\nPassword=TOVEK\r\n"
+                 "B=C:\\KRO\\SAVO\\W32\r\nQ=C:\\KRO\\ZEB\\W32\r\n\r\n"
+                 "[zeb]\r\nPrimaryServer=S1\r\nFatalStop=1\r\nBanner=0\r\nVerbose=0\r\n\r\n")
+
+
+def variant_tree(files, variant):
+    """What the installation folder must hold: the package's tree, the chosen library's files
+    copied into zeb."""
+    out = {k: v for k, v in files.items()}
+    for rel, data in files.items():
+        if variant and rel.startswith(f"zeb/{variant}/") and rel.count("/") == 2:
+            out["zeb/" + rel.split("/")[2]] = data
+    return out
+
+
+def check_tree(expected, ignore=("zeb/zeb.ini",)):
+    got = {k.replace(os.sep, "/"): v for k, v in tree(KRO).items()}
+    for k in ignore:
+        got.pop(k, None)
+    missing = sorted(set(expected) - set(got))
+    extra = sorted(set(got) - set(expected))
+    differ = sorted(k for k in set(expected) & set(got) if expected[k] != got[k])
+    expect(not missing and not extra and not differ,
+           f"installed tree: missing {missing}, unexpected {extra}, different {differ}")
+
+
+def check_environment():
+    zeb = reg_query(ENV_MACHINE, "ZEB")
+    expect(zeb is not None and zeb.lower() == r"c:\kro\zeb", f"machine ZEB is {zeb!r}")
+    path = reg_query(ENV_MACHINE, "PATH") or ""
+    expect(path.lower().startswith("c:\\kro\\zeb;"), f"machine PATH is {path!r}")
+
+
+def check_bars(bars, lang):
+    for page, places in ((PREPARING[lang], (0,)), (UNPACKING[lang], (0, 1))):
+        for place in places:
+            got = bars.get((page, place))
+            expect(got == 100, f"bar {place} of '{page}' reached {got}; all bars: {bars}")
+
+
+def leave_readme(u, text):
+    s = u.wait(README)
+    memo = [w for w in s.wins if w.cls.lower().startswith("richedit")]
+    expect(memo and text in memo[0].text, f"the readme viewer shows {[w.text for w in memo]}")
+    u.click("&Beenden")
+
+
+def cancel_page(u, lang):
+    """Cancel, answered first with continue (the page stays), then with abort."""
+    u.click(CANCEL[lang])
+    u.wait(CONFIRM[lang], label="confirm")
+    u.click(CONTINUE[lang])
+    time.sleep(0.5)
+    expect(not u.screen().has(CONFIRM[lang]), "the confirmation stayed after continue")
+    u.click(CANCEL[lang])
+    u.wait(CONFIRM[lang], label="confirm-again")
+    u.click(ABORT[lang])
+
+
+def existing_installation(dbmodel="nw"):
+    old = {"bin/kro.exe": b"MZ old version\r\n", "zeb/zeb32.dll": b"old library\r\n",
+           "zeb/zeb.ini": b"[Log]\r\nLevel=0\r\n\r\n[FS1]\r\nServer=LOCLIB\r\n\r\n",
+           # The library's own configuration, where setup learns which variant is installed.
+           "zeb/w32/etc/zeb.ini": f"DBModel={dbmodel}\r\nQD=C:\\KRO\r\n".encode()}
+    write_files(KRO, old)
+    reg_set(ENV_MACHINE, "ZEB", r"C:\KRO\ZEB")
+    path = reg_query(ENV_MACHINE, "PATH") or ""
+    reg_set(ENV_MACHINE, "PATH", "C:\\KRO\\ZEB;" + path, "REG_EXPAND_SZ")
+    return old
+
+
+# --- the cases ---------------------------------------------------------------------------
+
+def case_first_install(u, work):
+    """A first installation with the library choice, shortcuts ticked, readme shown."""
+    fresh_machine()
+    files = product_files()
+    launch = build_setup(work, files)
+    bars = BarWatch()
+    u.start(*launch)
+    s = u.wait(WELCOME, label="welcome")
+    expect(not s.find("&Back")[0].enabled, "Back is enabled on the welcome page")
+    u.key("Return")
+    s = u.wait(NOT_FOUND["en"], label="destination")
+    edits = [w.text for w in s.wins if w.cls == "Edit" and w.visible]
+    expect(edits == ["C:\\KRO"], f"the destination field shows {edits}")
+    u.key("F5")
+    u.key("Return")
+    s = u.wait(LIBRARY["en"], label="library")
+    lists = s.find(re.compile(""), cls="ListBox")
+    expect(lists and lists[0].extra.startswith("sel=0 "), f"library list: {lists[0].extra}")
+    u.click(re.compile(""), cls="ListBox")
+    u.key("End")
+    expect("sel=3 " in u.screen().find(re.compile(""), cls="ListBox")[0].extra,
+           "End did not select the standalone library")
+    u.key("Return")
+    s = u.wait(FINISH["en"], label="finish", timeout=60)
+    u.click(SHORTCUT["en"])
+    expect(u.screen().find(SHORTCUT["en"])[0].extra == "c", "the shortcut box is not ticked")
+    u.key("Return")
+    leave_readme(u, "Kro Auftrag 2.02")
+    expect(u.ended() == 0, "setup did not end cleanly")
+    check_bars(bars.finish(), "en")
+
+    check_tree(variant_tree(files, "sa"))
+    with open(os.path.join(KRO, "zeb", "zeb.ini"), "rb") as fh:
+        ini = fh.read()
+    expect(ini == ZEB_INI_FIRST.encode(), f"zeb.ini is {ini!r}")
+    check_environment()
+    links = shortcut_files()
+    names = sorted(os.path.relpath(p, DRIVE_C).replace(os.sep, "/") for p in links)
+    expect(len(links) == 2 and all(n.endswith("/Kro Auftrag.lnk") for n in names)
+           and any("/Desktop/" in n for n in names)
+           and any("/Programs/Kro GmbH/" in n for n in names), f"shortcuts: {names}")
+    for p in links:
+        with open(p, "rb") as fh:
+            data = fh.read()
+        target = "C:\\KRO\\BIN\\KRO.EXE"
+        expect(data[:4] == b"L\0\0\0" and (target.encode() in data.upper()
+                                           or target.encode("utf-16-le") in data.upper()),
+               f"{p} does not lead to {target}")
+
+
+def case_update(u, work):
+    """An installation found through ZEB is updated in place: found face, its library
+    preselected, files replaced, zeb.ini untouched."""
+    fresh_machine()
+    old = existing_installation("nw")
+    files = product_files()
+    launch = build_setup(work, files, description(full=0))
+    u.start(*launch, env={"ZEB": r"C:\KRO\ZEB"})
+    u.wait(WELCOME, label="welcome")
+    u.key("Return")
+    s = u.wait(FOUND, label="destination-found")
+    expect(s.has("Local installation in C:\\KRO\\"), f"found face shows {s.texts()}")
+    expect(not s.has("Change Folder"), "Change Folder shows before F5")
+    u.key("F5")
+    expect(u.screen().has("Change Folder"), "F5 did not show Change Folder")
+    u.key("Return")
+    s = u.wait(LIBRARY["en"], label="library")
+    lists = s.find(re.compile(""), cls="ListBox")
+    expect(lists[0].extra.startswith("sel=2 "), f"the library page preselects {lists[0].extra}")
+    u.key("Return")
+    u.wait(FINISH["en"], label="finish", timeout=60)
+    u.key("Return")
+    leave_readme(u, "Kro Auftrag 2.02")
+    expect(u.ended() == 0, "setup did not end cleanly")
+    expected = dict(old)
+    expected.update(variant_tree(files, "nw"))
+    check_tree(expected, ignore=())
+    expect(shortcut_files() == [], "shortcuts were made without being asked for")
+
+
+def case_no_full_installation(u, work):
+    """No installation and no full installation: setup explains, ends, writes nothing."""
+    fresh_machine()
+    launch = build_setup(work, product_files(), description(full=0))
+    u.start(*launch)
+    u.wait(WELCOME, label="welcome")
+    u.key("Return")
+    s = u.wait(re.compile(r"Kro"), cls="Static", label="message")
+    u.key("Return")
+    expect(u.ended() == 0, "setup did not end cleanly")
+    expect(not os.path.exists(KRO), "C:\\KRO was written")
+    expect(reg_query(ENV_MACHINE, "ZEB") is None, "ZEB was set")
+
+
+def bare_stub_case(u, exe, size):
+    fresh_machine()
+    u.start(exe)
+    s = u.wait(NO_DATA, label="no-data")
+    shown = NO_DATA.search(s.find(NO_DATA)[0].text).group(3)
+    expect(int(shown) == size, f"the message gives the size {shown}, the file has {size}")
+    u.key("Return")
+    expect(u.ended() == 0, "setup did not end cleanly")
+    expect(not os.path.exists(KRO), "C:\\KRO was written")
+
+
+def case_bare_stub(u, work):
+    """The program without data says so, with its size."""
+    exe = os.path.join(work, "Setup.exe")
+    shutil.copy(STUB, exe)
+    bare_stub_case(u, exe, os.path.getsize(exe))
+
+
+def case_no_description(u, work):
+    """Installation data without a description: the short failure message, nothing written."""
+    fresh_machine()
+    archive = build_archive(work, {"kro.pak": b"not even an archive"})
+    exe = os.path.join(work, "Setup.exe")
+    with open(STUB, "rb") as fh:
+        stub = fh.read()
+    with open(archive, "rb") as fh:
+        data = fh.read()
+    with open(exe, "wb") as fh:
+        fh.write(stub + bytes(ARCHIVE_OFFSET - len(stub)) + data)
+    u.start(exe)
+    u.wait(CANNOT, label="cannot")
+    u.key("Return")
+    expect(u.ended() == 0, "setup did not end cleanly")
+    expect(not os.path.exists(KRO), "C:\\KRO was written")
+
+
+def case_command_line(u, work):
+    """An archive named on the command line is used from its first byte."""
+    fresh_machine()
+    files = product_files()
+    prod = os.path.join(work, "prod")
+    write_files(prod, files)
+    pak = os.path.join(work, "kro.pak")
+    wine(KROPACK, "pack", "-C", winpath(prod), winpath(pak), ".")
+    with open(pak, "rb") as fh:
+        archive = build_archive(work, {"kro.inf": description(libs=2, readme=""),
+                                       "kro.pak": fh.read()})
+    u.start(STUB, winpath(archive))
+    u.wait(WELCOME, label="welcome")
+    u.key("Return")
+    u.wait(NOT_FOUND["en"], label="destination")
+    u.key("Return")
+    # LibsIncluded 2: no library page; the NetWare library is taken.
+    u.wait(FINISH["en"], label="finish", timeout=60)
+    u.key("Return")
+    expect(u.ended() == 0, "setup did not end cleanly")
+    check_tree(variant_tree(files, "nw"))
+
+
+def case_cancel(u, work):
+    """Cancel on each wizard page, answered with continue and then abort: setup ends, nothing
+    written."""
+    fresh_machine()
+    launch = build_setup(work, product_files())
+    for page in ("welcome", "destination", "library"):
+        u.start(*launch)
+        u.wait(WELCOME, label=f"{page}-welcome")
+        if page != "welcome":
+            u.key("Return")
+            u.wait(NOT_FOUND["en"], label=f"{page}-destination")
+        if page == "library":
+            u.key("Return")
+            u.wait(LIBRARY["en"], label=f"{page}-library")
+        cancel_page(u, "en")
+        expect(u.ended() == 0, f"setup did not end after abort on the {page} page")
+        expect(not os.path.exists(KRO), f"C:\\KRO was written after abort on the {page} page")
+
+
+def case_cancel_unpacking(u, work):
+    """Cancel in the unpacking page's first second: abort leads to the aborted page with
+    nothing unpacked; continue lets the unpacking start once the answer is given."""
+    fresh_machine()
+    files = product_files()
+    launch = build_setup(work, files)
+    for answer in ("abort", "continue"):
+        u.start(*launch)
+        u.wait(WELCOME, label=f"{answer}-welcome")
+        u.key("Return")
+        u.wait(NOT_FOUND["en"], label=f"{answer}-destination")
+        u.key("Return")
+        u.wait(LIBRARY["en"], label=f"{answer}-library")
+        u.key("Return")
+        deadline = time.time() + 20
+        while not u.screen().has(UNPACKING["en"]):
+            expect(time.time() < deadline, "the unpacking page did not come")
+        u.click(CANCEL["en"])
+        u.wait(CONFIRM["en"], label=f"{answer}-confirm")
+        time.sleep(1.5)  # the page's start timer would have fired by now
+        expect(not os.path.exists(os.path.join(KRO, "bin", "kro.exe")),
+               "unpacking ran while the confirmation was open")
+        if answer == "abort":
+            u.click(ABORT["en"])
+            u.wait(ABORTED["en"], label="aborted")
+            u.key("Return")
+            expect(u.ended() == 0, "setup did not end cleanly")
+            expect(tree(KRO) == {} if os.path.exists(KRO) else True, "files were unpacked")
+            expect(reg_query(ENV_MACHINE, "ZEB") is None, "ZEB was set after an abort")
+        else:
+            u.click(CONTINUE["en"])
+            u.wait(FINISH["en"], label="finish", timeout=60)
+            u.key("Return")
+            leave_readme(u, "Kro Auftrag 2.02")
+            expect(u.ended() == 0, "setup did not end cleanly")
+            check_tree(variant_tree(files, None))
+
+
+def case_held_file(u, work):
+    """A program file held open by another process cannot be replaced: the run reports it and
+    ends on the errors page listing it; the held file keeps its content."""
+    fresh_machine()
+    old = existing_installation("sa")
+    launch = build_setup(work, product_files(), description(full=0))
+    target = os.path.join(KRO, "bin", "kro.exe")
+    holder = subprocess.Popen(["wine", PROBE, "hold", "C:\\KRO\\bin\\kro.exe"],
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    try:
+        expect(holder.stdout.readline().strip() == b"held", "cannot hold the file open")
+        u.start(*launch, env={"ZEB": r"C:\KRO\ZEB"})
+        u.wait(WELCOME, label="welcome")
+        u.key("Return")
+        u.wait(FOUND, label="destination")
+        u.key("Return")
+        u.wait(LIBRARY["en"], label="library")
+        u.key("Return")
+        u.wait("Fehler", label="copy-error", timeout=60)
+        u.key("Return")
+        s = u.wait(ERRORS["en"], label="errors", timeout=60)
+        lists = s.find(re.compile(""), cls="ListBox")
+        expect(lists and "C:\\KRO\\bin\\kro.exe" in lists[0].extra,
+               f"the errors page lists {[w.extra for w in lists]}")
+        u.key("Return")
+        expect(u.ended() == 0, "setup did not end cleanly")
+    finally:
+        holder.communicate(b"", timeout=30)
+    with open(target, "rb") as fh:
+        expect(fh.read() == old["bin/kro.exe"], "the held file changed")
+    with open(os.path.join(KRO, "zeb", "zeb.ini"), "rb") as fh:
+        expect(fh.read() == old["zeb/zeb.ini"], "zeb.ini changed after a failed run")
+
+
+def case_language(u, work):
+    """The system language decides the first page; a flag decides every later one."""
+    fresh_machine()
+    launch = build_setup(work, product_files())
+    for system, flag, lang in ((GERMAN_SYSTEM, FLAG_EN, "en"), ({}, FLAG_DE, "de")):
+        u.start(*launch, env=system)
+        s = u.wait(WELCOME, label=f"welcome-{'de' if system else 'en'}")
+        first = s.find(WELCOME)[0].text
+        expect(first.startswith("Willkommen" if system else "Welcome"),
+               f"the welcome page speaks {first!r}")
+        u.click(flag, cls="KroFlag")
+        u.key("Return")
+        u.wait(NOT_FOUND[lang], label=f"destination-{lang}")
+        u.key("Return")
+        u.wait(LIBRARY[lang], label=f"library-{lang}")
+        u.click(CANCEL[lang])
+        u.wait(CONFIRM[lang], label=f"confirm-{lang}")
+        u.click(ABORT[lang])
+        expect(u.ended() == 0, "setup did not end cleanly")
+
+
+def case_picker(u, work):
+    """The folder picker: Enter cancels, Escape accepts, F2 cancels, F10 accepts."""
+    fresh_machine()
+    launch = build_setup(work, product_files())
+    u.start(*launch)
+    u.wait(WELCOME, label="welcome")
+    u.key("Return")
+    u.wait(NOT_FOUND["en"], label="destination")
+    for key, accepts in (("Return", False), ("F2", False), ("Escape", True), ("F10", True)):
+        u.click("Search")
+        s = u.wait("Select folder", label=f"picker-{key}")
+        tree_views = s.find(re.compile(""), cls="SysTreeView32")
+        expect(tree_views, "the picker has no folder tree")
+        u.key(key)
+        time.sleep(0.5)
+        s = u.screen()
+        expect(not s.has("Select folder"), f"{key} did not close the picker")
+        field = [w.text for w in s.wins if w.cls == "Edit" and w.visible][0]
+        expect((field != "C:\\KRO") == accepts,
+               f"after {key} the field shows {field!r}")
+    u.click(CANCEL["en"])
+    u.wait(CONFIRM["en"])
+    u.click(ABORT["en"])
+    u.ended()
+
+
+def signed_copy(work, exe):
+    key, cert = os.path.join(work, "key.pem"), os.path.join(work, "cert.pem")
+    if not os.path.exists(cert):
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout",
+                        key, "-out", cert, "-days", "2", "-subj", "/CN=Kro GmbH Test"],
+                       check=True, capture_output=True)
+    out = exe[:-4] + "-signed.exe"
+    subprocess.run(["osslsigncode", "sign", "-certs", cert, "-key", key, "-n", "Kro Setup",
+                    "-in", exe, "-out", out], check=True, capture_output=True)
+    return out
+
+
+def case_signed(u, work):
+    """A setup file signed after building installs like an unsigned one; a signed stub
+    without data still says it holds none."""
+    fresh_machine()
+    files = product_files()
+    exe = signed_copy(work, build_setup(work, files, description(libs=3, readme=""))[0])
+    expect(os.path.getsize(exe) > os.path.getsize(exe.replace("-signed", "")),
+           "signing added nothing")
+    u.start(exe)
+    u.wait(WELCOME, label="signed-welcome")
+    u.key("Return")
+    u.wait(NOT_FOUND["en"], label="signed-destination")
+    u.key("Return")
+    u.wait(FINISH["en"], label="signed-finish", timeout=60)
+    u.key("Return")
+    expect(u.ended() == 0, "setup did not end cleanly")
+    check_tree(variant_tree(files, "sa"))
+
+    stub = os.path.join(work, "Stub.exe")
+    shutil.copy(STUB, stub)
+    signed = signed_copy(work, stub)
+    bare_stub_case(u, signed, os.path.getsize(signed))
+
+
+CASES = {name[5:].replace("_", "-"): fn for name, fn in globals().items()
+         if name.startswith("case_")}
+
+
+def main():
+    if CASE not in CASES:
+        print(f"wholerun: no case {CASE}; cases: {', '.join(CASES)}", file=sys.stderr)
+        return 2
+    quiet = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL,
+             "stderr": subprocess.DEVNULL}
+    # A persistent server and the prefix's services up front: every later Wine program then
+    # starts in a fraction of a second.
+    subprocess.run(["wineserver", "-p"], **quiet)
+    subprocess.run(["wine", "wineboot"], **quiet)
+    u = User(CASE)
+    work = tempfile.mkdtemp(prefix="wholerun-")
+    try:
+        CASES[CASE](u, work)
+    except Failure as e:
+        print(f"wholerun {CASE}: FAILED: {e}", file=sys.stderr)
+        return 1
+    finally:
+        u.stop()
+        shutil.rmtree(work, ignore_errors=True)
+    print(f"wholerun {CASE}: passed; screenshots in {u.shots}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
