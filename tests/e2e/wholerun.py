@@ -140,11 +140,6 @@ def build_setup(work, files, inf=None, name="Setup.exe"):
     inf_path = os.path.join(work, "kro.inf")
     with open(inf_path, "wb") as fh:
         fh.write(inf if inf is not None else description())
-    if os.path.getsize(STUB) > ARCHIVE_OFFSET:  # DEV ONLY
-        pak = os.path.join(work, "kro.pak")
-        wine(KROPACK, "pack", "-C", winpath(prod), winpath(pak), ".")
-        with open(pak, "rb") as fh, open(inf_path, "rb") as fi:
-            return [STUB, winpath(build_archive(work, {"kro.inf": fi.read(), "kro.pak": fh.read()}))]
     out = os.path.join(work, name)
     wine(KROPACK, "setup", "--stub", winpath(STUB), "--inf", winpath(inf_path), "--package",
          winpath(prod), "-o", winpath(out))
@@ -498,10 +493,10 @@ def case_no_full_installation(u, work):
     expect(reg_query(ENV_MACHINE, "ZEB") is None, "ZEB was set")
 
 
-def bare_stub_case(u, exe, size):
+def bare_stub_case(u, exe, size, label="no-data"):
     fresh_machine()
     u.start(exe)
-    s = u.wait(NO_DATA, label="no-data")
+    s = u.wait(NO_DATA, label=label)
     shown = NO_DATA.search(s.find(NO_DATA)[0].text).group(3)
     expect(int(shown) == size, f"the message gives the size {shown}, the file has {size}")
     u.key("Return")
@@ -514,6 +509,10 @@ def case_bare_stub(u, work):
     exe = os.path.join(work, "Setup.exe")
     shutil.copy(STUB, exe)
     bare_stub_case(u, exe, os.path.getsize(exe))
+    # Padded to the very offset where data would start: still none.
+    with open(exe, "ab") as fh:
+        fh.write(bytes(ARCHIVE_OFFSET - os.path.getsize(exe)))
+    bare_stub_case(u, exe, ARCHIVE_OFFSET, label="padded-no-data")
 
 
 def case_no_description(u, work):
@@ -707,6 +706,18 @@ def signed_copy(work, exe):
     return out
 
 
+def data_end(path):
+    """Where a setup file's own bytes end: the start of its certificate table when signed."""
+    import struct
+    with open(path, "rb") as fh:
+        data = fh.read()
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    magic = struct.unpack_from("<H", data, pe + 24)[0]
+    directories = pe + 24 + (112 if magic == 0x20B else 96)
+    offset, size = struct.unpack_from("<II", data, directories + 4 * 8)
+    return offset if offset and size else len(data)
+
+
 def case_signed(u, work):
     """A setup file signed after building installs like an unsigned one; a signed stub
     without data still says it holds none."""
@@ -728,7 +739,33 @@ def case_signed(u, work):
     stub = os.path.join(work, "Stub.exe")
     shutil.copy(STUB, stub)
     signed = signed_copy(work, stub)
-    bare_stub_case(u, signed, os.path.getsize(signed))
+    # The size given is that of the program without its signature.
+    expect(data_end(signed) == os.path.getsize(stub) < os.path.getsize(signed),
+           "the signature does not follow the program")
+    bare_stub_case(u, signed, data_end(signed), label="signed-no-data")
+
+
+def case_demo(u, work):
+    """make demo's headless run: the demo setup file (KRO_DEMO_SETUP) on a fresh machine,
+    clicked through as a user would, the client-server library chosen, shortcuts asked for."""
+    fresh_machine()
+    u.start(os.environ["KRO_DEMO_SETUP"])
+    u.wait(WELCOME, label="welcome")
+    u.key("Return")
+    u.wait(NOT_FOUND["en"], label="destination")
+    u.key("Return")
+    u.wait(LIBRARY["en"], label="library")
+    u.click(re.compile(""), cls="ListBox")
+    u.key("Home", "Down")
+    u.shot("library-chosen")
+    u.key("Return")
+    u.wait(FINISH["en"], label="finish", timeout=120)
+    u.click(SHORTCUT["en"])
+    u.shot("finish-shortcut")
+    u.key("Return")
+    u.wait(README, label="readme")
+    u.click("&Beenden")
+    expect(u.ended() == 0, "setup did not end cleanly")
 
 
 CASES = {name[5:].replace("_", "-"): fn for name, fn in globals().items()
