@@ -366,6 +366,17 @@ def check_bars(bars, lang):
             expect(got == 100, f"bar {place} of '{page}' reached {got}; all bars: {bars}")
 
 
+def enter_through(u, *steps, prefix=""):
+    """Waits for each page in turn (its text, a label for its screenshot) and presses Enter on
+    it: Next on the wizard pages, Close on the finish page."""
+    for text, label in steps:
+        u.wait(text, label=prefix + label, timeout=60)
+        u.key("Return")
+
+
+WIZARD = ((WELCOME, "welcome"), (NOT_FOUND["en"], "destination"))
+
+
 def leave_readme(u, text):
     s = u.wait(README)
     memo = [w for w in s.wins if w.cls.lower().startswith("richedit")]
@@ -545,13 +556,8 @@ def case_command_line(u, work):
         archive = build_archive(work, {"kro.inf": description(libs=2, readme=""),
                                        "kro.pak": fh.read()})
     u.start(STUB, winpath(archive))
-    u.wait(WELCOME, label="welcome")
-    u.key("Return")
-    u.wait(NOT_FOUND["en"], label="destination")
-    u.key("Return")
     # LibsIncluded 2: no library page; the NetWare library is taken.
-    u.wait(FINISH["en"], label="finish", timeout=60)
-    u.key("Return")
+    enter_through(u, *WIZARD, (FINISH["en"], "finish"))
     expect(u.ended() == 0, "setup did not end cleanly")
     check_tree(variant_tree(files, "nw"))
 
@@ -727,12 +733,7 @@ def case_signed(u, work):
     expect(os.path.getsize(exe) > os.path.getsize(exe.replace("-signed", "")),
            "signing added nothing")
     u.start(exe)
-    u.wait(WELCOME, label="signed-welcome")
-    u.key("Return")
-    u.wait(NOT_FOUND["en"], label="signed-destination")
-    u.key("Return")
-    u.wait(FINISH["en"], label="signed-finish", timeout=60)
-    u.key("Return")
+    enter_through(u, *WIZARD, (FINISH["en"], "finish"), prefix="signed-")
     expect(u.ended() == 0, "setup did not end cleanly")
     check_tree(variant_tree(files, "sa"))
 
