@@ -111,6 +111,10 @@ struct TStreamWriter {
     for (int i = 0; i < count; ++i) Fixed(285).Code(0, 5);
     return *this;
   }
+  TStreamWriter& Codes(std::initializer_list<std::pair<uint32_t, int>> codes) {
+    for (auto [code, n] : codes) Code(code, n);
+    return *this;
+  }
   TStreamWriter& Fixed(int symbol) {
     if (symbol < 144) return Code(0x30 + symbol, 8);
     if (symbol < 256) return Code(0x190 + symbol - 144, 9);
@@ -138,7 +142,7 @@ struct TStreamWriter {
   }
 };
 
-// Literal/length code lengths for 'a', end of block and length 3.
+// Literal/length code lengths: those given, every other symbol's 0; at least 257 of them.
 std::vector<int> LitLengths(std::initializer_list<std::pair<int, int>> set) {
   std::vector<int> lengths(257, 0);
   for (auto [symbol, length] : set) {
@@ -227,29 +231,21 @@ TEST(Inflate, FailsWhereZlibFails) {
        TStreamWriter()
            .Bits(1, 1)
            .Dynamic(single, {1})
-           .Code(0, 1)
-           .Code(3, 2)
-           .Code(0, 1)
-           .Code(2, 2)
+           .Codes({{0, 1}, {3, 2}, {0, 1}, {2, 2}})
            .Finish("aaaa"),
        kEnds},
       {"dynamic: unused distance code",
        TStreamWriter()
            .Bits(1, 1)
            .Dynamic(single, {1})
-           .Code(0, 1)
-           .Code(3, 2)
-           .Code(1, 1)
-           .Code(2, 2)
+           .Codes({{0, 1}, {3, 2}, {1, 1}, {2, 2}})
            .Finish("aaaa"),
        kThrows},
       {"dynamic: no distance codes at all",
        TStreamWriter()
            .Bits(1, 1)
            .Dynamic(single, {0})
-           .Code(0, 1)
-           .Code(3, 2)
-           .Code(0, 1)
+           .Codes({{0, 1}, {3, 2}, {0, 1}})
            .Finish("aaaa"),
        kThrows},
       {"dynamic: end of block alone",
