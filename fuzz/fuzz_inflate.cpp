@@ -12,7 +12,7 @@
 namespace {
 
 // Output beyond this is not compared: a small input can inflate a thousandfold. Past the
-// window's 128 KiB, so that it slides.
+// window's 64 KiB, so that it slides.
 constexpr size_t kCap = 1 << 19;
 
 struct TRun {

@@ -1,5 +1,5 @@
 // The compact TInflater for setup.exe, where zlib's inflate cost some 26 KB. Output goes into
-// a window of 128 KiB that keeps the last 32 KiB as history when it slides; a decode step
+// a window of 64 KiB that keeps the last 32 KiB as history when it slides; a decode step
 // stops only between whole symbols, so Read hands out the window in any piece size and
 // nothing of a match is ever pending. Huffman codes are decoded by a table of the next 10 bits;
 // the rare longer codes walk the canonical code.
@@ -15,7 +15,10 @@ namespace {
 
 constexpr int kFastBits = 10;
 constexpr size_t kHistory = 32'768;
-constexpr size_t kWindowSize = 4 * kHistory;
+constexpr size_t kWindowSize = 2 * kHistory;
+// With the window, some 100 KiB in all: larger heap blocks are mapped afresh for each member
+// by some heaps (Wine's from 127 KiB on), which costs more than inflating a small file.
+constexpr size_t kInputSize = 32'768;
 // A decode step starts only below this: the longest match plus the copy's 8-byte overrun fit.
 constexpr size_t kLimit = kWindowSize - 258 - 8;
 constexpr uint16_t kNone = 0xFFFF;  // no symbol: an unused code
@@ -136,7 +139,7 @@ struct TDecoder {
   size_t Write = 0;    // end of the output in Window
   size_t Written = 0;  // end of what Read has handed out
   THuffman Lit, Dist;
-  uint8_t In[kKeep + TInflater::kInputSize];
+  uint8_t In[kKeep + kInputSize];
   uint8_t Window[kWindowSize];
 
   // Tops the bit buffer up to at least 56 bits while the input lasts.
@@ -159,10 +162,10 @@ struct TDecoder {
   bool Pull(TBits& r) {
     if (InputEnded) return false;
     std::memmove(In, r.End - kKeep, kKeep);
-    size_t n = Source(In + kKeep, TInflater::kInputSize);
+    size_t n = Source(In + kKeep, kInputSize);
     InputEnded = n == 0;
     r.Next = In + kKeep;
-    r.End = r.Next + (n < TInflater::kInputSize ? n : TInflater::kInputSize);
+    r.End = r.Next + (n < kInputSize ? n : kInputSize);
     return !InputEnded;
   }
 

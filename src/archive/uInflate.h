@@ -11,8 +11,8 @@
 // Decodes one zlib stream (2-byte header, deflate data, Adler-32 trailer) piece by piece.
 class TInflater {
  public:
-  // Fills data with up to capacity more compressed bytes; returns how many, 0 when there are
-  // no more. May raise; the exception passes through Read unchanged.
+  // Fills data with up to capacity more compressed bytes (tens of KiB); returns how many, 0
+  // when there are no more. May raise; the exception passes through Read unchanged.
   using TSource = std::function<size_t(uint8_t* data, size_t capacity)>;
   explicit TInflater(TSource source);
   ~TInflater();
@@ -27,9 +27,6 @@ class TInflater {
   size_t Read(uint8_t* out, size_t size);
   // The whole stream, trailer checked, has been read.
   bool Ended() const;
-
-  // Bytes the source is asked for at a time.
-  static constexpr size_t kInputSize = 65'536;
 
  private:
   struct TState;

@@ -6,6 +6,10 @@
 #include "uExceptions.h"
 #include "uInflate.h"
 
+namespace {
+constexpr size_t kInputSize = 65'536;
+}  // namespace
+
 struct TInflater::TState {
   TSource Source;
   z_stream Zs{};

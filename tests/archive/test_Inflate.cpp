@@ -349,7 +349,9 @@ TEST(Inflate, SourceBehaviour) {
 
   Bytes followed = Concat({Zlib(Text("short"), 9), Noise(200'000)});
   size_t asked = 0;
+  calls = 0;
   TInflater inflater([&](uint8_t* data, size_t capacity) {
+    ++calls;
     size_t n = std::min(capacity, followed.size() - asked);
     std::memcpy(data, followed.data() + asked, n);
     asked += n;
@@ -358,5 +360,5 @@ TEST(Inflate, SourceBehaviour) {
   EXPECT_EQ(inflater.Read(block, sizeof block), 5u);
   EXPECT_TRUE(inflater.Ended());
   EXPECT_EQ(inflater.Read(block, sizeof block), 0u);
-  EXPECT_EQ(asked, TInflater::kInputSize);
+  EXPECT_EQ(calls, 1);
 }
