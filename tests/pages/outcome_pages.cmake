@@ -30,22 +30,3 @@ if(WIN32)
             ${CMAKE_BINARY_DIR}/artefacts/pages $<TARGET_FILE:outcome_window_tests>)
   set_tests_properties(outcome_window_tests PROPERTIES RESOURCE_LOCK kro_xprefix TIMEOUT 600)
 endif()
-
-if(WIN32)
-  # The unpacking page against the bare extraction on about 200 MB, printing its ratios. A
-  # benchmark, not a test: run it with `cmake --build DIR --target outcome_pace_run`.
-  add_executable(outcome_pace_bench ${CMAKE_CURRENT_LIST_DIR}/test_CreatorPace.cpp)
-  target_include_directories(outcome_pace_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/archive)
-  target_link_libraries(outcome_pace_bench PRIVATE kro_outcome_pages GTest::gtest
-    GTest::gtest_main)
-  set(KRO_PACE_ENV "")
-  if(TARGET kropack)
-    set(KRO_PACE_ENV "KRO_KROPACK=$<TARGET_FILE:kropack>")
-  endif()
-  add_custom_target(outcome_pace_run
-    COMMAND env ${KRO_PACE_ENV} ${CMAKE_CURRENT_LIST_DIR}/outcome-xvfb-wine
-            ${CMAKE_BINARY_DIR}/xprefix-bench ${CMAKE_BINARY_DIR}/artefacts/pages
-            $<TARGET_FILE:outcome_pace_bench>
-    DEPENDS outcome_pace_bench
-    USES_TERMINAL VERBATIM)
-endif()

@@ -5,7 +5,6 @@
 // The payload defaults to about 200 MB in 2,000 files (KRO_PACE_MB and KRO_PACE_FILES change
 // it). Each figure is printed, the page against the loop last; on a shared machine they vary
 // too much to be a pass mark, so only the unpacked files are checked.
-#include <gtest/gtest.h>
 // clang-format off
 #include <windows.h>
 // clang-format on
@@ -52,7 +51,13 @@ kit::Bytes FileData(size_t size, uint32_t seed) {
   return b;
 }
 
-TEST(CreatorPace, PageAgainstThePlainLoop) {
+// A check of the unpacked result; the figures mean nothing when it fails.
+bool Check(bool ok, const char* what) {
+  if (!ok) std::fprintf(stderr, "bench_unpack_page: %s\n", what);
+  return ok;
+}
+
+int Run() {
   InitApplication();
   const int files = EnvInt("KRO_PACE_FILES", 2000);
   const size_t fileSize = size_t(EnvInt("KRO_PACE_MB", 200)) * 1024 * 1024 / size_t(files);
@@ -122,20 +127,23 @@ TEST(CreatorPace, PageAgainstThePlainLoop) {
     const auto start = Clock::now();
     ShowCreate(run, [] { return true; });
     const double seconds = SecondsSince(start) - fixed;
-    EXPECT_FALSE(run.InstallFailed);
-    EXPECT_EQ(kit::ReadFile(dest / ("prog\\d" + std::to_string((files - 1) % 25) + "\\f" +
-                                    std::to_string(files - 1) + ".bin")),
-              FileData(fileSize, uint32_t(files - 1)));
-    return seconds;
+    const bool ok = Check(!run.InstallFailed, "the page reported a failed installation") &&
+                    Check(kit::ReadFile(dest / ("prog\\d" + std::to_string((files - 1) % 25) +
+                                                "\\f" + std::to_string(files - 1) + ".bin")) ==
+                              FileData(fileSize, uint32_t(files - 1)),
+                          "the page unpacked other bytes");
+    return ok ? seconds : -1.0;
   };
   // The shared machine's other work and the file cache vary a lot: the best of three
   // alternating runs of each.
   double page = runPage();
-  for (int round = 0; round < 2; ++round) {
+  for (int round = 0; round < 2 && page >= 0; ++round) {
     loop = std::min(loop, runLoop());
     besideWindow = std::min(besideWindow, runLoopBesideWindow());
-    page = std::min(page, runPage());
+    const double again = runPage();
+    page = again < 0 ? again : std::min(page, again);
   }
+  if (page < 0) return 1;
 
   // The packing tool, when the build made it, its output to nowhere.
   double tool = 0;
@@ -172,13 +180,14 @@ TEST(CreatorPace, PageAgainstThePlainLoop) {
   TDataRange range{ARCHIVE_OFFSET, ARCHIVE_OFFSET + int64_t(package.size()),
                    ARCHIVE_OFFSET + int64_t(package.size())};
   auto start = Clock::now();
-  ASSERT_EQ(CopyInstallationData(exe, range, work / "copy.arc"), 0);
+  if (!Check(CopyInstallationData(exe, range, work / "copy.arc") == 0, "the copy failed")) return 1;
   const double copy = SecondsSince(start);
   start = Clock::now();
-  ASSERT_TRUE(
-      CopyFileW(Widen(work / "demo.pak").c_str(), Widen(work / "plain.arc").c_str(), FALSE));
+  if (!Check(CopyFileW(Widen(work / "demo.pak").c_str(), Widen(work / "plain.arc").c_str(), FALSE),
+             "the plain copy failed"))
+    return 1;
   const double plain = SecondsSince(start);
-  EXPECT_EQ(kit::ReadFile(work / "copy.arc"), package);
+  if (!Check(kit::ReadFile(work / "copy.arc") == package, "the copy differs")) return 1;
 
   std::printf("payload: %d files, %.1f MB unpacked, %.1f MB packed\n", files,
               double(fileSize) * files / 1048576.0, double(package.size()) / 1048576.0);
@@ -189,8 +198,11 @@ TEST(CreatorPace, PageAgainstThePlainLoop) {
               copy / plain);
   std::printf("plain loop beside an idle window %.2f s: page/that loop %.2f\n", besideWindow,
               page / besideWindow);
-  std::printf("unpacking page %.2f s, plain loop %.2f s: page/loop %.2f\n", page, loop,
-              page / loop);
+  std::printf("unpacking page %.2f s, plain loop %.2f s: page/loop %.2f (target <= 1.25)\n", page,
+              loop, page / loop);
+  return 0;
 }
 
 }  // namespace
+
+int main() { return Run(); }
