@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "WindowRobot.h"
 #include "uApplication.h"
 #include "uArchiveHooks.h"
 #include "uFormLogic.h"
@@ -22,20 +23,9 @@ using namespace std::chrono_literals;
 
 // ---- The robot: a second thread that acts as the user -----------------------------------
 
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 4000ms) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < end) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(10ms);
-  }
-  return condition();
-}
-
-std::wstring TextOf(HWND w) {
-  wchar_t buf[512] = L"";
-  GetWindowTextW(w, buf, 512);
-  return buf;
-}
+using robot::ChildByText;
+using robot::TextOf;
+using robot::WaitFor;
 
 // A visible, enabled top-level window of this process with that caption.
 HWND WaitWindow(const wchar_t* caption) {
@@ -45,25 +35,6 @@ HWND WaitWindow(const wchar_t* caption) {
     return found && IsWindowVisible(found) && IsWindowEnabled(found);
   });
   return found;
-}
-
-HWND ChildByText(HWND top, const std::wstring& text) {
-  struct S {
-    const std::wstring* Text;
-    HWND Found;
-  } s{&text, nullptr};
-  EnumChildWindows(
-      top,
-      [](HWND w, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<S*>(lp);
-        if (TextOf(w) == *s->Text) {
-          s->Found = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      LPARAM(&s));
-  return s.Found;
 }
 
 std::vector<std::wstring> ButtonTexts(HWND top) {

@@ -14,6 +14,7 @@ if(WIN32)
   # of each page is kept under artefacts/pages.
   set(KRO_XPREFIX ${CMAKE_BINARY_DIR}/xprefix)
   add_executable(entry_pages_window_tests ${CMAKE_CURRENT_LIST_DIR}/test_EntryPages.cpp)
+  target_include_directories(entry_pages_window_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/common)
   target_link_libraries(entry_pages_window_tests PRIVATE kro_entry_pages kro_archive_hooks
     kro_archive kro_fsys_win kro_archive GTest::gtest GTest::gtest_main)
   add_test(NAME entry_pages_window_tests

@@ -22,7 +22,8 @@ if(WIN32)
   # suite at a time; each page's picture is kept under artefacts/pages.
   set(KRO_XPREFIX ${CMAKE_BINARY_DIR}/xprefix)
   add_executable(outcome_window_tests ${CMAKE_CURRENT_LIST_DIR}/test_OutcomePages.cpp)
-  target_include_directories(outcome_window_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/archive)
+  target_include_directories(outcome_window_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/archive
+    ${CMAKE_SOURCE_DIR}/tests/common)
   target_link_libraries(outcome_window_tests PRIVATE kro_outcome_pages GTest::gtest
     GTest::gtest_main)
   add_test(NAME outcome_window_tests

@@ -11,12 +11,12 @@
 #include <map>
 #include <mutex>
 
+#include "WindowRobot.h"
 #include "diaCancel.h"
 #include "diaDestPath.h"
 #include "diaWelcome.h"
 #include "dia_SelectFolder.h"
 #include "dialibs.h"
-#include "test_EntryRobot.h"
 #include "uApplication.h"
 #include "uText.h"
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ArchiveKit.h"
+#include "WindowRobot.h"
 #include "diaAborted.h"
 #include "diaCreator.h"
 #include "diaErrors.h"
@@ -36,37 +37,9 @@ using kit::Bytes;
 
 // ---- The robot ----------------------------------------------------------------------------
 
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 8000ms) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < end) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(10ms);
-  }
-  return condition();
-}
-
-std::wstring TextOf(HWND w) {
-  wchar_t buf[1024] = L"";
-  GetWindowTextW(w, buf, 1024);
-  return buf;
-}
-
-HWND ChildByText(HWND top, const std::wstring& text) {
-  struct S {
-    const std::wstring* Text;
-    HWND Found;
-  } s{&text, nullptr};
-  EnumChildWindows(
-      top,
-      [](HWND w, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<S*>(lp);
-        if (TextOf(w) != *s->Text) return TRUE;
-        s->Found = w;
-        return FALSE;
-      },
-      LPARAM(&s));
-  return s.Found;
-}
+using robot::ChildByText;
+using robot::TextOf;
+using robot::WaitFor;
 
 // The visible, enabled top-level window with that caption that holds a child with that text.
 HWND WaitPage(const wchar_t* caption, const std::wstring& child) {

@@ -1,6 +1,6 @@
-// The robot for the entry pages' window tests: a second thread that finds windows by their
-// texts and acts through real input (SendInput), while the test thread sits in a page's modal
-// loop. Screenshots of the screen go to the folder named by KRO_ENTRY_SHOTS.
+// The robot of the window tests: a second thread that finds windows by their texts and acts
+// through real input (SendInput), while the test thread sits in a form's modal loop. Screenshots of
+// the screen go to the folder named by KRO_ENTRY_SHOTS.
 #pragma once
 
 #include <windows.h>
