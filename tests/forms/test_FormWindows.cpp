@@ -52,30 +52,8 @@ std::vector<std::wstring> ButtonTexts(HWND top) {
   return texts;
 }
 
-struct TKey {
-  WORD Vk;
-  bool Shift = false, Alt = false;
-};
-
-// Real key presses through the system's input queue, to whatever window has the focus.
-void Press(TKey key) {
-  std::vector<INPUT> in;
-  auto add = [&](WORD vk, bool up) {
-    INPUT i{};
-    i.type = INPUT_KEYBOARD;
-    i.ki.wVk = vk;
-    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    in.push_back(i);
-  };
-  if (key.Shift) add(VK_SHIFT, false);
-  if (key.Alt) add(VK_MENU, false);
-  add(key.Vk, false);
-  add(key.Vk, true);
-  if (key.Alt) add(VK_MENU, true);
-  if (key.Shift) add(VK_SHIFT, true);
-  SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
-  std::this_thread::sleep_for(60ms);
-}
+using robot::Press;
+using robot::TKey;
 
 HWND FocusOf(HWND top) {
   GUITHREADINFO info{};
