@@ -2,9 +2,17 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
-.PHONY: all test demo bootstrap native windows setup fuzz fuzz-smoke format format-check bench clean
+.PHONY: all release test demo bootstrap native native-release windows setup fuzz fuzz-smoke \
+	format format-check bench clean
 
-all: native windows
+# What people get: kropack optimised and without sanitizers, setup.exe (size-checked) and
+# kropack.exe. make native (sanitizers) and make windows build the tests as well.
+all: release
+
+release: native-release setup
+	cmake --build --preset windows -j$(JOBS) --target kropack
+	@echo "release: build/native-release/tools/kropack/kropack" \
+	  "build/windows/src/app/setup.exe build/windows/tools/kropack/kropack.exe"
 
 bootstrap:
 	@scripts/bootstrap
@@ -13,13 +21,18 @@ native: bootstrap
 	cmake --preset native >/dev/null
 	cmake --build --preset native -j$(JOBS)
 
+native-release: bootstrap
+	cmake --preset native-release >/dev/null
+	cmake --build --preset native-release -j$(JOBS) --target kropack
+
 windows: bootstrap
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j$(JOBS)
 
 # setup.exe with its size and import checks.
-setup: windows
-	cmake --build --preset windows --target setup
+setup: bootstrap
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows -j$(JOBS) --target setup
 
 fuzz: bootstrap
 	cmake --preset fuzz >/dev/null
@@ -36,8 +49,7 @@ test: native windows fuzz
 demo: native windows
 	scripts/demo
 
-bench: windows
-	cmake --preset native-release >/dev/null
+bench: windows native-release
 	cmake --build --preset native-release -j$(JOBS)
 	scripts/bench
 

@@ -49,7 +49,12 @@ class TMemberInput {
 
  private:
   std::string DiskFile(int n) const {
-    return Spanned ? ChangeFileExt(Archive, "." + std::to_string(n)) : Archive;
+    if (!Spanned) return Archive;
+    // Appended, not "." + number: GCC 12 misreads the prepending operator+ as an overlapping
+    // copy (-Wrestrict) once it inlines it.
+    std::string ext = ".";
+    ext += std::to_string(n);
+    return ChangeFileExt(Archive, ext);
   }
 
   std::optional<std::string> Open(const std::string& path, int64_t from) {
