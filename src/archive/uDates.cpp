@@ -84,3 +84,25 @@ void DateTimeToDos(double value, uint16_t& dosDate, uint16_t& dosTime) {
   dosDate = static_cast<uint16_t>(((p.Year - 1980) << 9) | (p.Month << 5) | p.Day);
   dosTime = static_cast<uint16_t>((p.Hour << 11) | (p.Minute << 5) | (p.Second / 2));
 }
+
+std::optional<int64_t> DosToLocalSeconds(uint16_t dosDate, uint16_t dosTime) {
+  static constexpr int kLen[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const int year = (dosDate >> 9) + 1980, month = (dosDate >> 5) & 15, day = dosDate & 31;
+  const int hour = dosTime >> 11, minute = (dosTime >> 5) & 63, second = (dosTime & 31) * 2;
+  if (month < 1 || month > 12 || day < 1 ||
+      day > kLen[month - 1] + (month == 2 && IsLeap(year) ? 1 : 0) || hour > 23 || minute > 59 ||
+      second > 59)
+    return std::nullopt;
+  constexpr int64_t kUnixDay = 719'162;  // days from 0001-01-01 to 1970-01-01
+  const int64_t days = DaysFromCivil(year, month, day) - kUnixDay;
+  return days * 86'400 + hour * 3'600 + minute * 60 + second;
+}
+
+int64_t LocalToUtc(int64_t local, TUtcOffsetAt offsetAt) {
+  // No zone changes its clock twice within two days: the offsets a day before and a day after
+  // are those on either side of any change near this time.
+  const int64_t before = offsetAt(local - 86'400), after = offsetAt(local + 86'400);
+  if (offsetAt(local - before) == before) return local - before;  // also the first of two
+  if (offsetAt(local - after) == after) return local - after;
+  return local - before;  // skipped: read as if the clocks had not moved yet
+}

@@ -131,6 +131,7 @@ std::optional<double> FileDateTime(const std::string& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
   struct tm local;
+  ::tzset();
   if (!::localtime_r(&st.st_mtim.tv_sec, &local)) return std::nullopt;
   return EncodeDateTime({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                          local.tm_min, local.tm_sec,
@@ -139,18 +140,17 @@ std::optional<double> FileDateTime(const std::string& path) {
 
 namespace {
 
+int64_t OffsetAt(int64_t utc) {
+  time_t t = static_cast<time_t>(utc);
+  struct tm local;
+  return ::localtime_r(&t, &local) ? local.tm_gmtoff : 0;
+}
+
 std::optional<time_t> DosToTime(uint16_t dosDate, uint16_t dosTime) {
-  struct tm local = {};
-  local.tm_year = (dosDate >> 9) + 80;
-  local.tm_mon = ((dosDate >> 5) & 15) - 1;
-  local.tm_mday = dosDate & 31;
-  local.tm_hour = dosTime >> 11;
-  local.tm_min = (dosTime >> 5) & 63;
-  local.tm_sec = (dosTime & 31) * 2;
-  local.tm_isdst = -1;
-  time_t t = ::mktime(&local);
-  if (t == static_cast<time_t>(-1)) return std::nullopt;
-  return t;
+  auto local = DosToLocalSeconds(dosDate, dosTime);
+  if (!local) return std::nullopt;
+  ::tzset();
+  return static_cast<time_t>(LocalToUtc(*local, OffsetAt));
 }
 
 }  // namespace

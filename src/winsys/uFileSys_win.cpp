@@ -140,25 +140,53 @@ std::optional<int64_t> FileSize(const std::string& path) {
   return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+namespace {
+
+// FILETIME counts 100 ns from 1601; the date rules count seconds from 1970.
+constexpr int64_t kTicks = 10'000'000, k1601To1970 = 11'644'473'600;
+
+int64_t Seconds(const FILETIME& ft) {
+  return static_cast<int64_t>((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime) /
+             kTicks -
+         k1601To1970;
+}
+
+FILETIME FromSeconds(int64_t seconds) {
+  auto ticks = static_cast<uint64_t>((seconds + k1601To1970) * kTicks);
+  return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+// The zone's rules for the instant itself, not today's offset (FileTimeToLocalFileTime).
+bool UtcToLocal(const FILETIME& utc, SYSTEMTIME& local) {
+  SYSTEMTIME st;
+  return FileTimeToSystemTime(&utc, &st) && SystemTimeToTzSpecificLocalTime(nullptr, &st, &local);
+}
+
+int64_t OffsetAt(int64_t utc) {
+  SYSTEMTIME local;
+  FILETIME ft;
+  if (!UtcToLocal(FromSeconds(utc), local) || !SystemTimeToFileTime(&local, &ft)) return 0;
+  return Seconds(ft) - utc;
+}
+
+bool DosToFileTime(uint16_t dosDate, uint16_t dosTime, FILETIME& utc) {
+  auto local = DosToLocalSeconds(dosDate, dosTime);
+  if (!local) return false;
+  utc = FromSeconds(LocalToUtc(*local, OffsetAt));
+  return true;
+}
+
+}  // namespace
+
 std::optional<double> FileDateTime(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  FILETIME local;
   SYSTEMTIME st;
   if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) ||
-      !FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToSystemTime(&local, &st))
+      !UtcToLocal(data.ftLastWriteTime, st))
     return std::nullopt;
   return EncodeDateTime(
       {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
 }
-
-namespace {
-
-bool DosToFileTime(uint16_t dosDate, uint16_t dosTime, FILETIME& utc) {
-  FILETIME local;
-  return DosDateTimeToFileTime(dosDate, dosTime, &local) && LocalFileTimeToFileTime(&local, &utc);
-}
-
-}  // namespace
 
 bool TFile::RenameTo(const std::string& from, const std::string& to, int* error) {
   if (!IsOpen()) return false;
