@@ -70,7 +70,8 @@ struct TlzhFileStats {
   int64_t TotalSize = 0;
 };
 
-// part / whole x 100, rounded half to even; 0 when it cannot be computed or does not fit a byte.
+// part / whole x 100, the exact quotient rounded half to even; 0 when it cannot be computed or
+// does not fit a byte.
 uint8_t PercentOf(int64_t part, int64_t whole);
 
 class TFileHeader {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <span>
+
 #include "ArchiveKit.h"
 #include "class_Compress.h"
 
@@ -232,7 +234,7 @@ TEST(Directory, SetCompressedFileKeepsDirectoryWithinASet) {
   }
 }
 
-// Totals cover the whole directory in 64 bits; ratios round half to even.
+// Totals cover the whole directory in 64 bits; ratios round the exact quotient, half to even.
 TEST(Directory, TotalsAndPercentages) {
   struct Case {
     int64_t Part, Whole;
@@ -244,8 +246,23 @@ TEST(Directory, TotalsAndPercentages) {
       {2, 3, 67},      {255, 100, 255}, {256, 100, 0},
       {342, 331, 103}, {-1, 100, 0},    {int64_t{3} << 40, int64_t{4} << 40, 75},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(PercentOf(c.Part, c.Whole), c.Percent) << c.Part << "/" << c.Whole;
+  // Decimal halves, which floating point misses on either side.
+  const Case halves[] = {
+      {109, 200, 54},   {115, 200, 58},   {111, 200, 56}, {1, 200, 0},
+      {3, 200, 2},      {5, 200, 2},      {13, 40, 32},   {1089, 2000, 54},
+      {1091, 2000, 55}, {-109, -200, 54}, {1, -200, 0},
+  };
+  // The extremes of 64 bits.
+  const Case extremes[] = {
+      {INT64_MIN, INT64_MIN, 100},
+      {INT64_MAX, INT64_MAX, 100},
+      {INT64_MAX / 2 + 1, INT64_MAX, 50},
+      {int64_t{5} << 60, int64_t{2} << 60, 250},
+  };
+  for (const auto& table : {std::span<const Case>(cases), std::span<const Case>(halves),
+                            std::span<const Case>(extremes)})
+    for (const auto& c : table)
+      EXPECT_EQ(PercentOf(c.Part, c.Whole), c.Percent) << c.Part << "/" << c.Whole;
 
   TTempDir dir;
   TRecord big;
