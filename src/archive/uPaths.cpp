@@ -13,11 +13,15 @@ bool IsDeviceName(std::string_view name) {
   // A device name stays a device with any extension: "nul.txt" is NUL.
   std::string base = UpperAZ(name.substr(0, name.find('.')));
   while (!base.empty() && base.back() == ' ') base.pop_back();
-  static constexpr std::array<std::string_view, 4> kPlain = {"CON", "PRN", "AUX", "NUL"};
+  static constexpr std::array<std::string_view, 6> kPlain = {"CON", "PRN",    "AUX",
+                                                             "NUL", "CONIN$", "CONOUT$"};
   for (auto d : kPlain)
     if (base == d) return true;
-  return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
-         base[3] >= '1' && base[3] <= '9';
+  if (!base.starts_with("COM") && !base.starts_with("LPT")) return false;
+  // Any digit counts, 0 too, and so do the superscripts 1 to 3 (UTF-8 of U+00B9, B2, B3).
+  std::string_view port = std::string_view(base).substr(3);
+  return (port.size() == 1 && port[0] >= '0' && port[0] <= '9') || port == "\xC2\xB9" ||
+         port == "\xC2\xB2" || port == "\xC2\xB3";
 }
 
 }  // namespace

@@ -15,10 +15,11 @@ std::string ChangeFileExt(std::string_view path, std::string_view ext);
 // The folder and a platform delimiter, unless the folder is empty or already ends in one.
 std::string IncludeTrailingDelimiter(std::string_view folder);
 
-// A name that creates a plain file inside its folder on every Windows file system: not empty,
-// not "." or "..", no trailing point or blank, no colon (drives, streams), no slash or
-// backslash, no character Windows refuses, and no device name (CON, PRN, AUX, NUL, COM1-COM9,
-// LPT1-LPT9, with or without an extension).
+// A name (UTF-8) that creates a plain file inside its folder on every Windows file system: not
+// empty, not "." or "..", no trailing point or blank, no colon (drives, streams), no slash or
+// backslash, no character Windows refuses, and no device name (CON, PRN, AUX, NUL, CONIN$,
+// CONOUT$, COM and LPT with a digit 0 to 9 or a superscript 1 to 3, with or without an
+// extension).
 bool IsSafeComponent(std::string_view name);
 
 // The tree rule: the folder part of a stored member name as a relative path with platform

@@ -312,8 +312,21 @@ TEST(Extract, PathSafety) {
       {"x\\COM1", nullptr, nullptr},
       {"x\\nul.", nullptr, nullptr},
       {"x\\AUX.tar.gz", nullptr, nullptr},
+      {"x\\COM0", nullptr, nullptr},
+      {"x\\lpt0.txt", nullptr, nullptr},
+      {"x\\COM\xb9", nullptr, nullptr},  // superscripts one, two and three
+      {"x\\com\xb2.ini", nullptr, nullptr},
+      {"x\\LPT\xb3", nullptr, nullptr},
+      {"x\\Lpt\xb9 .log", nullptr, nullptr},
+      {"x\\conin$", nullptr, nullptr},
+      {"x\\CONOUT$.txt", nullptr, nullptr},
+      {"conin$\\x.txt", nullptr, "x.txt"},
       {"x\\CONSOLE", "x/CONSOLE", "CONSOLE"},
       {"x\\COM10", "x/COM10", "COM10"},
+      {"x\\COM\xbc", "x/COM\xc2\xbc", "COM\xc2\xbc"},  // a fraction is no port number
+      {"x\\LPT\xb4", "x/LPT\xc2\xb4", "LPT\xc2\xb4"},  // nor an accent
+      {"x\\CONIN", "x/CONIN", "CONIN"},
+      {"x\\CONOUT$X", "x/CONOUT$X", "CONOUT$X"},
       {"x\\q?.txt", nullptr, nullptr},
       {"x\\star*", nullptr, nullptr},
   };

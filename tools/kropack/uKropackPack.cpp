@@ -9,6 +9,7 @@
 #include "uKropack.h"
 #include "uKropackCommon.h"
 #include "uKropackSys.h"
+#include "uNameFold.h"
 #include "uPaths.h"
 #include "uText.h"
 
@@ -114,7 +115,7 @@ class TCollector {
     if (name.empty()) Fail("a file needs a name below the folder given with -C");
     // An archive written into the folder it packs must not pack its own previous version.
     if (ArchiveExists() && IsSameFile(source, Archive)) return;
-    auto known = Seen.find(UpperAZ(name));
+    auto known = Seen.find(NtfsFoldedName(name));
     if (known != Seen.end() && !known->second.Folder && known->second.Name == name &&
         known->second.Source == source)
       return;  // named twice
@@ -122,10 +123,10 @@ class TCollector {
     // Its folders must not meet a file of the same name either.
     for (size_t cut = name.find('\\'); cut != std::string::npos; cut = name.find('\\', cut + 1)) {
       std::string folder = name.substr(0, cut);
-      auto [it, added] = Seen.try_emplace(UpperAZ(folder), TSeen{folder, {}, true});
+      auto [it, added] = Seen.try_emplace(NtfsFoldedName(folder), TSeen{folder, {}, true});
       if (!added && !it->second.Folder) Conflict(it->second.Name, folder);
     }
-    Seen[UpperAZ(name)] = TSeen{name, source, false};
+    Seen[NtfsFoldedName(name)] = TSeen{name, source, false};
     auto date = fsys::FileDateTime(source);
     if (!date) Fail("cannot read the date of " + source);
     Items.push_back({source, name, *date});
@@ -141,7 +142,7 @@ class TCollector {
     return *FArchiveExists;
   }
 
-  // Every name stored so far and every folder they imply, by the name with A to Z upper-cased.
+  // Every name stored so far and every folder they imply, by the name as NTFS folds it.
   struct TSeen {
     std::string Name, Source;
     bool Folder;
