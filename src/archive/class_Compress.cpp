@@ -368,37 +368,38 @@ void TQuillCompress::ExtractOne(const std::string& request) {
 void TQuillCompress::InflateMember(fsys::TFile& output) {
   const int lastDisk = CurrentHeader->LastDisk();
   const int64_t lastByte = Offset + CurrentHeader->LastByte();
-  // A member whose data cannot be reached reads as empty and then fails the size check.
+  // Data that cannot be reached reads as none: the stream then never ends.
   int64_t position = Offset + CurrentHeader->DataPosition();
   bool inputOpen = ArchiveStream->Seek(position);
-  // The member's bytes up to its last one, continuing on the following disks.
+  // The member's bytes on the current disk, up to its last one on the last disk.
   TInflater inflater([&](uint8_t* data, size_t capacity) -> size_t {
-    for (;;) {
-      int64_t want = inputOpen ? static_cast<int64_t>(capacity) : 0;
-      if (CurrentDisk == lastDisk) want = std::min<int64_t>(want, lastByte - position + 1);
-      if (CurrentDisk > lastDisk) want = 0;
-      if (want > 0) {
-        int64_t n = ArchiveStream->Read(data, static_cast<size_t>(want));
-        if (n > 0) {
-          position += n;
-          return static_cast<size_t>(n);
-        }
-      }
-      if (CurrentDisk >= lastDisk) return 0;
-      ++CurrentDisk;
-      OpenDiskFile(CurrentDisk, FCompressedFile, fmOpenRead);
-      position = 0;
-      inputOpen = ArchiveStream->Seek(0);
-    }
+    int64_t want = inputOpen && CurrentDisk <= lastDisk ? static_cast<int64_t>(capacity) : 0;
+    if (CurrentDisk == lastDisk) want = std::min<int64_t>(want, lastByte - position + 1);
+    int64_t n = want > 0 ? ArchiveStream->Read(data, static_cast<size_t>(want)) : 0;
+    if (n <= 0) return 0;
+    position += n;
+    return static_cast<size_t>(n);
   });
+  // A disk's last bytes give a short block of their own; an empty one moves to the next disk.
   uint8_t block[kBlockSize];
   for (;;) {
     size_t n = inflater.Read(block, kBlockSize);
     if (Abort) throw EqcAborted();
     ArchiveHooks().ProcessMessages();
-    if (n == 0) break;
-    WriteBlock(output, block, n);
+    if (n > 0) {
+      WriteBlock(output, block, n);
+    } else if (inflater.Ended() || CurrentDisk >= lastDisk) {
+      break;
+    } else {
+      ++CurrentDisk;
+      OpenDiskFile(CurrentDisk, FCompressedFile, fmOpenRead);
+      position = 0;
+      inputOpen = ArchiveStream->Seek(0);
+    }
   }
+  // The Adler-32 trailer is the member's only check: data that ends before it is corrupt,
+  // whatever size came out.
+  if (!inflater.Ended()) throw Exception("error");
 }
 
 void TQuillCompress::WriteBlock(fsys::TFile& output, const uint8_t* block, size_t n) {

@@ -38,13 +38,16 @@ struct TBits {
   const uint8_t* End;
 };
 
-enum TMode : uint8_t { kHeader, kBlock, kStored, kCodes, kTrailer, kEnded, kDry, kFailed };
+enum TMode : uint8_t { kHeader, kBlock, kStored, kCodes, kTrailer, kEnded, kFailed };
 
-struct TDry {};  // the input ended inside the stream
+struct TDry {};  // the input has run out inside a step, for now or for good
 
-// Before each piece of input the last 8 bytes of the one before it: the bytes still in the
-// bit buffer are always there to go back to.
+// The bytes a bit buffer holds came from the 8 bytes before its Next; they stay in the input
+// buffer, so that a stored block can go back to them.
 constexpr size_t kKeep = 8;
+// Room for what a step may read before its input runs out: a dynamic block's header with its
+// code lengths is below 300 bytes. A step that runs dry starts again from its beginning.
+constexpr size_t kRetain = 1'024;
 
 // Canonical codes from code lengths. Refuses an over-subscribed set and an incomplete one,
 // except (as zlib does) no codes at all or, for the literal and distance codes, a single code
@@ -131,15 +134,19 @@ uint32_t Adler32(uint32_t adler, const uint8_t* p, size_t n) {
 struct TDecoder {
   TInflater::TSource Source;
   TBits R = {0, 0, In + kKeep, In + kKeep};
-  bool InputEnded = false;
+  // Where the step under way began (for literals and matches: the symbol), and its Last.
+  TBits Mark = R;
+  bool MarkLast = false;
+  bool InputEnded = false;  // the source gave nothing since the last pause
   TMode Mode = kHeader;
   bool Last = false;  // the block being decoded is the stream's last
   uint32_t StoredLeft = 0;
   uint32_t Adler = 1;
   size_t Write = 0;    // end of the output in Window
   size_t Written = 0;  // end of what Read has handed out
+  size_t Summed = 0;   // end of what Adler covers
   THuffman Lit, Dist;
-  uint8_t In[kKeep + kInputSize];
+  uint8_t In[kKeep + kRetain + kInputSize];
   uint8_t Window[kWindowSize];
 
   // Tops the bit buffer up to at least 56 bits while the input lasts.
@@ -159,14 +166,30 @@ struct TDecoder {
     }
   }
 
+  // Called with r.Next at r.End. Everything from the mark's bytes on stays.
   bool Pull(TBits& r) {
     if (InputEnded) return false;
-    std::memmove(In, r.End - kKeep, kKeep);
-    size_t n = Source(In + kKeep, kInputSize);
+    const uint8_t* from = Mark.Next - kKeep < In ? In : Mark.Next - kKeep;
+    size_t keep = static_cast<size_t>(r.End - from), room = sizeof In - keep;
+    std::memmove(In, from, keep);
+    Mark.Next -= from - In;
+    size_t n = Source(In + keep, room);
     InputEnded = n == 0;
-    r.Next = In + kKeep;
-    r.End = r.Next + (n < kInputSize ? n : kInputSize);
+    r.Next = In + keep;
+    r.End = Mark.End = r.Next + (n < room ? n : room);
     return !InputEnded;
+  }
+
+  // After the input ran dry: back to where the step began, to go on with more input.
+  void Resume() {
+    R = Mark;
+    Last = MarkLast;
+    InputEnded = false;
+  }
+
+  void Sum() {
+    Adler = Adler32(Adler, Window + Summed, Write - Summed);
+    Summed = Write;
   }
 
   unsigned Take(int n) {
@@ -252,7 +275,8 @@ struct TDecoder {
 
   void Stored() {
     while (StoredLeft && Write < kLimit) {
-      if (R.Next == R.End && !Pull(R)) Dry();
+      // What was copied stays copied: a pause resumes from here.
+      if (R.Next == R.End && (Mark = R, !Pull(R))) Dry();
       size_t n = static_cast<size_t>(R.End - R.Next);
       if (n > StoredLeft) n = StoredLeft;
       if (n > kLimit - Write) n = kLimit - Write;
@@ -275,6 +299,9 @@ struct TDecoder {
       Stop(r);
     };
     while (w < kLimit) {
+      // Only a refill that reaches the input's end can run dry, and only there may the input
+      // move: the symbol then starts again from this mark.
+      if (r.End - r.Next < 8) Mark = r;
       Refill(r);
       unsigned symbol = Decode(Lit, r);
       if (symbol < 256) {
@@ -327,11 +354,13 @@ struct TDecoder {
   // has been read.
   void Produce() {
     if (Write >= kLimit) {
+      Sum();
       std::memmove(Window, Window + Write - kHistory, kHistory);
-      Write = Written = kHistory;
+      Write = Written = Summed = kHistory;
     }
-    const size_t start = Write;
     while (Write < kLimit && Mode < kTrailer) {
+      Mark = R;
+      MarkLast = Last;
       if (Mode == kHeader)
         Header();
       else if (Mode == kBlock)
@@ -341,8 +370,10 @@ struct TDecoder {
       else
         Codes();
     }
-    Adler = Adler32(Adler, Window + start, Write - start);
-    if (Mode == kTrailer) Trailer();
+    if (Mode == kTrailer) {
+      Sum();
+      Trailer();
+    }
   }
 };
 
@@ -360,17 +391,18 @@ size_t TInflater::Read(uint8_t* out, size_t size) {
   TState& s = *State;
   if (s.Mode == kFailed) Corrupt();
   size_t done = 0;
-  for (;;) {
+  for (bool dry = false;;) {
     size_t n = s.Write - s.Written;
     if (n > size - done) n = size - done;
     if (n) std::memcpy(out + done, s.Window + s.Written, n);
     s.Written += n;
     done += n;
-    if (done == size || s.Mode >= kEnded) return done;
+    if (done == size || s.Mode == kEnded || dry) return done;
     try {
       s.Produce();
     } catch (const TDry&) {
-      s.Mode = kDry;
+      s.Resume();
+      dry = true;
     } catch (...) {
       s.Mode = kFailed;
       throw;

@@ -12,7 +12,7 @@
 class TInflater {
  public:
   // Fills data with up to capacity more compressed bytes (tens of KiB); returns how many, 0
-  // when there are no more. May raise; the exception passes through Read unchanged.
+  // when there are none for now. May raise; the exception passes through Read unchanged.
   using TSource = std::function<size_t(uint8_t* data, size_t capacity)>;
   explicit TInflater(TSource source);
   ~TInflater();
@@ -20,10 +20,11 @@ class TInflater {
   TInflater& operator=(const TInflater&) = delete;
 
   // Up to size bytes of output into out; returns how many. Fewer than size only at the
-  // stream's end (Ended()) or when the input ran dry before the end (later calls then return 0
-  // too). A corrupt stream (bad header, preset dictionary, invalid code or distance, distance
-  // beyond the output so far, Adler-32 mismatch, stored length check failure) raises
-  // Exception("error"), and so does every later call.
+  // stream's end (Ended()) or when the source gave nothing: then everything its bytes held
+  // has been handed out, and a later call asks the source again and goes on from there, so
+  // input may pause at any byte. A corrupt stream (bad header, preset dictionary, invalid code or
+  // distance, distance beyond the output so far, Adler-32 mismatch, stored length check failure)
+  // raises Exception("error"), and so does every later call.
   size_t Read(uint8_t* out, size_t size);
   // The whole stream, trailer checked, has been read.
   bool Ended() const;

@@ -33,6 +33,8 @@ size_t TInflater::Read(uint8_t* out, size_t size) {
   TState& s = *State;
   if (s.Failed) throw Exception("error");
   z_stream& zs = s.Zs;
+  // A source that gave nothing may have more now: input can pause at any byte.
+  s.InputDry = false;
   size_t done = 0;
   while (done < size && !s.Ended) {
     // zlib counts in 32 bits.

@@ -93,6 +93,46 @@ inline void PutInt32(Bytes& b, size_t at, int64_t value) {
     b.at(at + i) = static_cast<uint8_t>(static_cast<uint64_t>(value) >> (8 * i));
 }
 
+inline void PutAdler(Bytes& stream, const Bytes& data) {
+  uLong a = adler32(1, data.data(), static_cast<uInt>(data.size()));
+  for (int i = 3; i >= 0; --i) stream.push_back(static_cast<uint8_t>(a >> (8 * i)));
+}
+
+// A zlib stream of one final stored block (at most 65,535 bytes): output follows input byte
+// for byte, so where the input stops says exactly how far the output gets.
+inline Bytes StoredStream(const Bytes& data) {
+  const auto n = static_cast<uint16_t>(data.size());
+  Bytes z{0x78,
+          0x01,
+          0x01,
+          static_cast<uint8_t>(n),
+          static_cast<uint8_t>(n >> 8),
+          static_cast<uint8_t>(~n),
+          static_cast<uint8_t>(~n >> 8)};
+  z.insert(z.end(), data.begin(), data.end());
+  PutAdler(z, data);
+  return z;
+}
+
+// A zlib stream of one final fixed block holding `count` literals c (below 144: 8-bit codes),
+// so that literal k ends with bit 11 + 8k of the deflate data.
+inline Bytes FixedLiterals(size_t count, uint8_t c) {
+  Bytes z{0x78, 0x01};
+  int used = 8;
+  auto bit = [&](unsigned b) {
+    if (used == 8) z.push_back(0), used = 0;
+    z.back() = static_cast<uint8_t>(z.back() | (b & 1) << used++);
+  };
+  auto code = [&](unsigned v, int n) {
+    for (int i = n - 1; i >= 0; --i) bit(v >> i);
+  };
+  bit(1), bit(1), bit(0);  // final, fixed
+  for (size_t k = 0; k < count; ++k) code(0x30 + c, 8);
+  code(0, 7);  // end of block
+  PutAdler(z, Bytes(count, c));
+  return z;
+}
+
 // One directory record with every field settable.
 struct TRecord {
   std::string RawName;  // code page 1252 bytes, as stored

@@ -383,10 +383,13 @@ TEST(Extract, DamagedMembers) {
       {"FileSize too small (a bomb)", patched(rec + 122, 4096), mismatch},
       {"FileSize too large", patched(rec + 122, 50001), mismatch},
       {"FileSize negative", patched(rec + 122, -1), mismatch},
-      {"stream cut short", patched(rec + 13, pos + csize / 2), mismatch},
-      {"LastByte before the data", patched(rec + 13, 0), mismatch},
-      {"DataPosition past the end", patched(rec + 126, 1 << 30), mismatch},
-      {"DataPosition negative", patched(rec + 126, -100000), mismatch},
+      // Without its whole stream a member is corrupt, even when its size came out right.
+      {"stream cut short", patched(rec + 13, pos + csize / 2), "error"},
+      {"stream ends before its trailer", patched(rec + 13, pos + csize - 5), "error"},
+      {"stream ends inside its trailer", patched(rec + 13, pos + csize - 3), "error"},
+      {"LastByte before the data", patched(rec + 13, 0), "error"},
+      {"DataPosition past the end", patched(rec + 126, 1 << 30), "error"},
+      {"DataPosition negative", patched(rec + 126, -100000), "error"},
       {"corrupt deflate data", flipped, "error"},
       {"wrong Adler-32", wrongAdler, "error"},
       {"preset dictionary", dict, "error"},
@@ -443,14 +446,18 @@ TEST(Extract, DatesOutsideTheDosRange) {
 namespace {
 
 // A spanned set: the directory and the member's first part in set.1, the rest in following
-// disk files, each disk holding `parts[i]` bytes of the zlib stream.
+// disk files, each disk holding `parts[i]` bytes of the zlib stream (Zlib(data) unless given)
+// and the last one what is left.
 struct TSpanned {
   TTempDir Dir;
-  Bytes Data = Noise(30000, 5);
+  Bytes Data;
   std::vector<std::string> Disks;
 
-  explicit TSpanned(std::vector<size_t> parts, const std::string& elsewhere = "") {
-    Bytes z = Zlib(Data);
+  explicit TSpanned(std::vector<size_t> parts, const std::string& elsewhere = "")
+      : TSpanned(Noise(30000, 5), {}, std::move(parts), elsewhere) {}
+  TSpanned(Bytes data, Bytes z, std::vector<size_t> parts, const std::string& elsewhere = "")
+      : Data(std::move(data)) {
+    if (z.empty()) z = Zlib(Data);
     parts.push_back(z.size());
     Bytes first(kPrologueSize, 0);
     PutInt32(first, 0, 1);
@@ -542,6 +549,90 @@ TEST(Extract, SpannedSets) {
     if (c.Error.empty()) {
       EXPECT_EQ(ReadFile(set.Dir / "out/big.bin"), set.Data);
     }
+  }
+}
+
+// At a disk's end the output block ends too: its status shows what that disk's bytes held
+// (every whole symbol), and the next disk starts a fresh block; a disk that adds no whole
+// symbol gives no status. The same figures from both inflaters.
+TEST(Extract, SpannedStatusAtDiskEnds) {
+  const Bytes noise = Noise(10000, 8);
+  const struct {
+    const char* What;
+    Bytes Data, Stream;
+    std::vector<size_t> Parts;  // stream bytes on each disk but the last
+    std::vector<int32_t> Done;  // FileBytesDone of each status; the last one has FileDone
+  } cases[] = {
+      // Disk 1: 2 + 5 header bytes, 2,993 data bytes; disk 2: 5,000; disk 3: 2,007 and the
+      // trailer.
+      {"stored, three disks",
+       noise,
+       StoredStream(noise),
+       {3000, 5000},
+       {2993, 7089, 7993, 10000, 10000}},
+      {"stored, the trailer alone on disk 2",
+       noise,
+       StoredStream(noise),
+       {10007},
+       {4096, 8192, 10000, 10000}},
+      {"stored, a disk ending with a full block",
+       noise,
+       StoredStream(noise),
+       {4103},
+       {4096, 8192, 10000, 10000}},
+      // 1,000 deflate bytes hold 3 header bits and 999 whole literals of 8 bits.
+      {"fixed, a literal split between disks",
+       Bytes(5000, 'x'),
+       FixedLiterals(5000, 'x'),
+       {1002},
+       {999, 5000, 5000}},
+      // Disk 1 holds the first header byte only, disk 2 the second and 5 bits of deflate data.
+      {"fixed, disks without a whole symbol",
+       Bytes(5000, 'x'),
+       FixedLiterals(5000, 'x'),
+       {1, 2},
+       {4096, 5000, 5000}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    TSpanned set(c.Data, c.Stream, c.Parts);
+    ASSERT_EQ(set.Disks.size(), c.Parts.size() + 1);
+    std::vector<int32_t> done;
+    TQuillCompress q;
+    q.SetCompressedFile(set.Disks[0]);
+    q.ExtractDirectory = set.Dir / "out";
+    q.OnStatus = [&](TQuillCompress&, const TlzhFileStats& s) {
+      done.push_back(s.FileBytesDone);
+      EXPECT_EQ(s.FileDone, done.size() == c.Done.size());
+    };
+    q.SetFilesToProcess({"big.bin"});
+    q.ExtractFiles();
+    EXPECT_EQ(done, c.Done);
+    EXPECT_EQ(ReadFile(set.Dir / "out/big.bin"), c.Data);
+  }
+}
+
+// A member is sound only with its whole stream, trailer included, also over disks: data that
+// ends before the trailer is corrupt even when every byte came out.
+TEST(Extract, SpannedMemberWithoutItsTrailer) {
+  const Bytes noise = Noise(10000, 8);
+  Bytes cut = StoredStream(noise);
+  cut.resize(cut.size() - 4);
+  for (auto parts : std::vector<std::vector<size_t>>{{3000}, {10003}}) {
+    TSpanned set(noise, cut, parts);
+    TQuillCompress q;
+    q.SetCompressedFile(set.Disks[0]);
+    q.ExtractDirectory = set.Dir / "out";
+    q.SetFilesToProcess({"big.bin"});
+    std::string error;
+    try {
+      q.ExtractFiles();
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, "error") << parts[0];
+    EXPECT_TRUE(q.Abort);
+    EXPECT_FALSE(fs::exists(kit::P(set.Dir / "out/big.bin")));
   }
 }
 

@@ -330,7 +330,13 @@ TEST_F(Pages, LoadErrorEndsThePage) {
   TLoadRequest request;
   request.ArchivePath = src / "cut.arc";
   request.WorkDir = IncludeTrailingDelimiter(work.Str());
-  EXPECT_THROW(ShowLoadDialog(run, request, [] { return true; }), EQuillCompress);
+  // A member cut short is corrupt.
+  try {
+    ShowLoadDialog(run, request, [] { return true; });
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_STREQ(e.what(), "error");
+  }
   EXPECT_EQ(FindWindowW(nullptr, L"Kro Setup"), nullptr);
   EXPECT_TRUE(Boxes.empty());
 }
