@@ -330,7 +330,7 @@ TEST(Kropack, TestFindsDamage) {
        "inflates to 8000 bytes instead of 9000"},
       {"stream cut short", [](Bytes& a, size_t r) { PutInt32(a, r + 13, GetInt32(a, r + 13) - 6); },
        "ends inside its zlib stream"},
-      {"data beyond the file", [](Bytes& a, size_t r) { PutInt32(a, r + 13, 1 << 30); },
+      {"data begins beyond the file", [](Bytes& a, size_t r) { PutInt32(a, r + 126, 1 << 30); },
        "outside the archive"},
   };
   for (const auto& c : cases) {
@@ -345,6 +345,75 @@ TEST(Kropack, TestFindsDamage) {
     EXPECT_TRUE(Contains(run.Out, "FAILED  ")) << run.Out;
     EXPECT_TRUE(Contains(run.Err, "kropack: bad.bin: ")) << run.Err;
     EXPECT_TRUE(Contains(run.Err, c.Message)) << run.Err;
+  }
+}
+
+// test passes exactly what setup unpacks: its verdict is the engine's, whatever zlib alone
+// would say of the data, and names that setup cannot ask for or create fail.
+TEST(Kropack, TestPredictsSetup) {
+  struct TCase {
+    const char* What;
+    std::vector<TMember> Members;
+    void (*Damage)(Bytes& archive);
+    std::vector<std::string> Out;  // lines of standard output, Adler-32 values left out
+    const char* Err;               // part of standard error
+  };
+  const std::vector<TCase> cases = {
+      // zlib's own check refused a range past the file's end; setup reads what is there.
+      {"range past the end of the file",
+       {{"a.txt", Text("fine")}},
+       [](Bytes& a) { PutInt32(a, RecordAt(a, 0) + 13, 1 << 30); },
+       {"ok a.txt", "1 member tested, all sound"},
+       ""},
+      // Setup asks for members by name: a semicolon cuts the request short, and a twin
+      // (A to Z in any case) gets the first one's content.
+      {"names setup cannot ask for",
+       {{"semi;colon.txt", Text("x")}, {"a.txt", Text("1")}, {"A.TXT", Text("2")}},
+       nullptr,
+       {"FAILED semi;colon.txt", "ok a.txt", "FAILED A.TXT", "2 of 3 members damaged"},
+       "A.TXT: setup unpacks the earlier member of the same name in its place"},
+      {"a device name",
+       {{"CON.txt", Text("x")}},
+       nullptr,
+       {"FAILED CON.txt", "1 of 1 members damaged"},
+       "CON.txt: setup cannot create it under this name"},
+      // A setup file's package is tested with its folders, as the installation unpacks it.
+      {"a setup file's package",
+       {{"setup.inf", Text("[ApplicationInfo]")},
+        {"data.pak", Layout({{"sub\\one.txt", Text("1")}, {"..\\up.txt", Text("2")}})}},
+       nullptr,
+       {"ok setup.inf", "ok data.pak", "ok data.pak\\sub\\one.txt", "FAILED data.pak\\..\\up.txt",
+        "1 of 4 members damaged"},
+       "data.pak\\..\\up.txt: setup cannot create it under this name"},
+      {"a damaged member in the package",
+       {{"setup.inf", Text("[ApplicationInfo]")},
+        {"data.pak",
+         [] {
+           Bytes pak = Layout({{"x.bin", Prose(3000)}});
+           PutInt32(pak, RecordAt(pak, 0) + 122, 2999);
+           return pak;
+         }()}},
+       nullptr,
+       {"ok setup.inf", "ok data.pak", "FAILED data.pak\\x.bin", "1 of 3 members damaged"},
+       "data.pak\\x.bin: inflates to more than its size of 2999 bytes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    TTempDir dir;
+    Bytes archive = Layout(c.Members);
+    if (c.Damage) c.Damage(archive);
+    WriteFile(dir / "a.pak", archive);
+    TRun run = Kropack(dir, {"test", dir / "a.pak"});
+    EXPECT_EQ(run.Exit, c.Out.back().find("sound") != std::string::npos ? 0 : 1);
+    std::vector<std::string> out;
+    for (std::string line : Lines(run.Out)) {
+      // "ok      0123abcd name" and "FAILED           name" to "ok name", "FAILED name".
+      if (line.starts_with("ok      ")) line = "ok " + line.substr(17);
+      if (line.starts_with("FAILED  ")) line = "FAILED " + line.substr(17);
+      out.push_back(line);
+    }
+    EXPECT_EQ(out, c.Out);
+    EXPECT_TRUE(Contains(run.Err, c.Err)) << run.Err;
   }
 }
 

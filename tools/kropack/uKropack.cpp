@@ -1,5 +1,7 @@
 #include "uKropack.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -127,39 +129,143 @@ int RunList(const TArgs& args, const TIo& io) {
 
 // --- test ------------------------------------------------------------------------------------
 
+// Every member is unpacked as setup unpacks it, by the same engine and inflater, into a
+// scratch folder that is emptied after each one; so what passes here unpacks in setup.exe.
+// An archive that holds a .inf and a .pak is setup's own: its members land in one folder as
+// the preparation puts them, and its package is then tested as the installation unpacks it,
+// with its folders. A member that fails is looked at once more, by zlib, to say why.
+class TSetupTest {
+ public:
+  TSetupTest(const TIo& io, std::string scratch) : Io(io), Scratch(std::move(scratch)) {}
+
+  // Tests every member of the archive; `package` names it when it is setup's package.
+  void Archive(const std::string& archive, int64_t offset, const std::string& package) {
+    TQuillCompress qc;
+    qc.SetCompressedFile(archive);
+    qc.Offset = offset;
+    qc.ReadHeaders();
+    const TFileHeaders& headers = qc.Headers();
+    int64_t total = 0;
+    for (int i = 0; i < headers.Count(); ++i)
+      total += std::max(0, headers.GetFileHeaders(i).FileSize());
+    TProgress progress(Io.Err, total);
+    const bool tree = !package.empty();
+    std::string inf, pak;
+    std::string written, problem;
+    int64_t memberBytes = 0;
+    qc.OnBeforeExtracting = [&](TQuillCompress& q, const TlzhFileStats& s) {
+      q.ExtractDirectory = Scratch;
+      if (!tree) return;
+      if (auto folder = MemberFolder(s.FileName))
+        q.ExtractDirectory = IncludeTrailingDelimiter(Scratch) + *folder;
+      else
+        q.RefuseCurrentFile();
+    };
+    qc.OnError = [&](TQuillCompress&, const std::string&, int code) {
+      problem = "setup cannot create it under this name: " + SystemErrorText(code);
+    };
+    qc.OnStatus = [&](TQuillCompress& q, const TlzhFileStats& s) {
+      if (s.FileDone) written = IncludeTrailingDelimiter(q.ExtractDirectory) + q.CurrentTargetName;
+      progress.Add(s.FileBytesDone - memberBytes, Printable(s.FileName));
+      memberBytes = s.FileBytesDone;
+    };
+    for (int i = 0; i < headers.Count(); ++i) {
+      const TFileHeader& entry = headers.GetFileHeaders(i);
+      const std::string name = entry.FileName();
+      written.clear();
+      problem.clear();
+      memberBytes = 0;
+      // Setup asks for each member by its name, which must lead back to it.
+      if (int found = headers.IndexOfFile(name); found != i)
+        problem = found < 0 ? "setup stops at its name: the request ends at the semicolon"
+                            : "setup unpacks the earlier member of the same name in its place";
+      if (problem.empty()) {
+        qc.SetFilesToProcess({name});
+        try {
+          qc.ExtractFiles();
+        } catch (const std::exception& e) {
+          TMemberCheck check = CheckMember(archive, headers.Spanned(), offset, entry);
+          problem = check.Ok ? std::string("setup fails it: ") + e.what() : check.Problem;
+        }
+      }
+      progress.Clear();
+      Report(package + name, written, problem);
+      if (!problem.empty() || written.empty()) continue;
+      // As the preparation notes them: by extension, the last of each kind.
+      const std::string ext = tree ? std::string() : Extension(name);
+      if (ext == ".inf") inf = name;
+      if (ext == ".pak") {
+        if (!pak.empty()) fsys::RemoveFile(Kept);
+        pak = name;
+        Kept = written;
+      } else {
+        fsys::RemoveFile(written);
+      }
+    }
+    if (tree || inf.empty() || pak.empty()) return;
+    // The package needs a scratch folder of its own: it is unpacked from this one.
+    const std::string file = Kept;
+    const std::string outer = Scratch;
+    Scratch = IncludeTrailingDelimiter(outer) + "package";
+    fsys::ForceDirectories(Scratch);
+    Archive(file, 0, pak + "\\");
+    Scratch = outer;
+    fsys::RemoveFile(file);
+  }
+
+  int Tested = 0, Damaged = 0;
+
+ private:
+  void Report(const std::string& name, const std::string& written, const std::string& problem) {
+    ++Tested;
+    const std::string shown = Printable(name);
+    if (problem.empty() && !written.empty()) {
+      std::fprintf(Io.Out, "ok      %08x %s\n", static_cast<unsigned>(AdlerOf(written)),
+                   shown.c_str());
+      return;
+    }
+    ++Damaged;
+    std::fprintf(Io.Out, "FAILED  %8s %s\n", "", shown.c_str());
+    std::fprintf(Io.Err, "kropack: %s: %s\n", shown.c_str(),
+                 problem.empty() ? "setup does not unpack it" : problem.c_str());
+  }
+
+  static std::string Extension(const std::string& name) {
+    const size_t slash = name.find_last_of("\\/"), dot = name.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    return LowerAZ(name.substr(dot));
+  }
+
+  static uint32_t AdlerOf(const std::string& path) {
+    uLong adler = adler32(0, nullptr, 0);
+    fsys::TFile file = fsys::TFile::OpenRead(path);
+    std::vector<uint8_t> buffer(65'536);
+    for (int64_t n; (n = file.Read(buffer.data(), buffer.size())) > 0;)
+      adler = adler32(adler, buffer.data(), static_cast<uInt>(n));
+    return static_cast<uint32_t>(adler);
+  }
+
+  const TIo& Io;
+  std::string Scratch;
+  std::string Kept;  // the package, unpacked
+};
+
 int RunTest(const TArgs& args, const TIo& io) {
   if (args.Positional.size() != 1) UsageFail("test needs exactly one ARCHIVE");
-  const std::string& archive = args.Positional[0];
-  TQuillCompress qc;
-  qc.SetCompressedFile(archive);
-  qc.Offset = args.Offset();
-  qc.ReadHeaders();
-  TFileHeaders& headers = qc.Headers();
-  int64_t total = 0;
-  for (int i = 0; i < headers.Count(); ++i)
-    total += std::max(0, headers.GetFileHeaders(i).FileSize());
-  TProgress progress(io.Err, total);
-  int damaged = 0;
-  for (int i = 0; i < headers.Count(); ++i) {
-    const TFileHeader& entry = headers.GetFileHeaders(i);
-    const std::string name = Printable(entry.FileName());
-    TMemberCheck check = CheckMember(archive, headers.Spanned(), qc.Offset, entry,
-                                     [&](int64_t bytes) { progress.Add(bytes, name); });
-    progress.Clear();
-    if (check.Ok) {
-      std::fprintf(io.Out, "ok      %08x %s\n", static_cast<unsigned>(check.Adler), name.c_str());
-    } else {
-      ++damaged;
-      std::fprintf(io.Out, "FAILED  %8s %s\n", "", name.c_str());
-      std::fprintf(io.Err, "kropack: %s: %s\n", name.c_str(), check.Problem.c_str());
-    }
-  }
-  if (damaged == 0)
-    std::fprintf(io.Out, "%d %s tested, all sound\n", headers.Count(),
-                 headers.Count() == 1 ? "member" : "members");
+  const std::string scratch = MakeScratchFolder();
+  if (scratch.empty()) Fail("cannot create a scratch folder to unpack into");
+  TSetupTest test(io, scratch);
+  struct TCleanUp {
+    const std::string& Path;
+    ~TCleanUp() { RemoveTree(Path); }
+  } cleanUp{scratch};
+  test.Archive(args.Positional[0], args.Offset(), "");
+  if (test.Damaged == 0)
+    std::fprintf(io.Out, "%d %s tested, all sound\n", test.Tested,
+                 test.Tested == 1 ? "member" : "members");
   else
-    std::fprintf(io.Out, "%d of %d members damaged\n", damaged, headers.Count());
-  return damaged == 0 ? keOk : keFailed;
+    std::fprintf(io.Out, "%d of %d members damaged\n", test.Damaged, test.Tested);
+  return test.Damaged == 0 ? keOk : keFailed;
 }
 
 // --- extract ---------------------------------------------------------------------------------
@@ -282,7 +388,9 @@ const std::vector<TCommand>& Commands() {
       {"test",
        {{"--offset", true}},
        "usage: kropack test [--offset N] ARCHIVE\n"
-       "Inflates every member without writing it and checks its size and Adler-32.\n",
+       "Unpacks every member as setup.exe does, with the same code, into a scratch folder it\n"
+       "empties again, and shows the Adler-32 of each. An archive that holds a .inf and a .pak\n"
+       "(a setup file's) has its package tested too, members named PACKAGE\\MEMBER.\n",
        RunTest},
       {"extract",
        {{"--offset", true}, {"-d", true}, {"--tree", false}},

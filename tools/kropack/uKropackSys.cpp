@@ -10,8 +10,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #endif
+
+#include "uFileSys.h"
+#include "uPaths.h"
 
 #ifdef _WIN32
 
@@ -50,6 +54,23 @@ std::string SystemErrorText(int code) {
   return (message.empty() ? "system error" : message) + " (error " + std::to_string(code) + ")";
 }
 
+std::string MakeScratchFolder() {
+  wchar_t temp[MAX_PATH + 1];
+  DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+  if (n == 0 || n > MAX_PATH) return {};
+  const std::string base =
+      IncludeTrailingDelimiter(Narrow(std::wstring_view(temp, n))) + "kropack-";
+  for (unsigned i = 0; i < 100; ++i) {
+    std::string path = base + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(i);
+    if (CreateDirectoryW(Widen(path).c_str(), nullptr)) return path;
+  }
+  return {};
+}
+
+static bool RemoveFolder(const std::string& path) {
+  return RemoveDirectoryW(Widen(path).c_str()) != 0;
+}
+
 #else
 
 bool IsRegularFile(const std::string& path) {
@@ -69,4 +90,24 @@ std::string SystemErrorText(int code) {
   return std::string(std::strerror(code)) + " (error " + std::to_string(code) + ")";
 }
 
+std::string MakeScratchFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = IncludeTrailingDelimiter(tmp && *tmp ? tmp : "/tmp") + "kropack-XXXXXX";
+  return ::mkdtemp(pattern.data()) ? pattern : std::string();
+}
+
+static bool RemoveFolder(const std::string& path) { return ::rmdir(path.c_str()) == 0; }
+
 #endif
+
+void RemoveTree(const std::string& path) {
+  if (auto entries = fsys::ListDirectory(path))
+    for (const fsys::TDirEntry& e : *entries) {
+      std::string inner = IncludeTrailingDelimiter(path) + e.Name;
+      if (e.IsDirectory)
+        RemoveTree(inner);
+      else
+        fsys::RemoveFile(inner);
+    }
+  RemoveFolder(path);
+}

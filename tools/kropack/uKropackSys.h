@@ -12,3 +12,7 @@ bool IsSameFile(const std::string& a, const std::string& b);
 bool IsTerminal(std::FILE* stream);
 // The system's text for one of its error codes, with the code.
 std::string SystemErrorText(int code);
+// A new empty folder of our own under the system's temporary folder; empty on failure.
+std::string MakeScratchFolder();
+// Removes the folder with everything in it (it holds no links: only we wrote there).
+void RemoveTree(const std::string& path);

@@ -1,4 +1,4 @@
-// `kropack test`: inflates a member without writing it anywhere.
+// Why a member is damaged, in words: zlib inflates it once more, without writing it anywhere.
 #pragma once
 
 #include <cstdint>
