@@ -387,6 +387,10 @@ TInflater::~TInflater() = default;
 
 bool TInflater::Ended() const { return State->Mode == kEnded && State->Written == State->Write; }
 
+void TInflater::Finish() const {
+  if (!Ended()) Corrupt();
+}
+
 size_t TInflater::Read(uint8_t* out, size_t size) {
   TState& s = *State;
   if (s.Mode == kFailed) Corrupt();

@@ -28,6 +28,9 @@ class TInflater {
   size_t Read(uint8_t* out, size_t size);
   // The whole stream, trailer checked, has been read.
   bool Ended() const;
+  // For the end of the input: raises Exception("error") unless Ended(), as a stream cut short
+  // anywhere before its trailer is corrupt.
+  void Finish() const;
 
  private:
   struct TState;

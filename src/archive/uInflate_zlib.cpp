@@ -29,6 +29,10 @@ TInflater::~TInflater() = default;
 
 bool TInflater::Ended() const { return State->Ended; }
 
+void TInflater::Finish() const {
+  if (!State->Ended) throw Exception("error");
+}
+
 size_t TInflater::Read(uint8_t* out, size_t size) {
   TState& s = *State;
   if (s.Failed) throw Exception("error");

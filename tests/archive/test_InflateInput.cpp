@@ -15,6 +15,7 @@ struct TPaused {
   Bytes Out;
   std::vector<size_t> OutAtPause;  // output so far at each pause, by input bytes given
   bool Ended = false;
+  bool Finished = false;  // Finish() did not raise
   std::string Error;
 };
 
@@ -45,6 +46,12 @@ TPaused Feed(const Bytes& stream, size_t piece, size_t readSize) {
     r.Error = e.what();
   }
   r.Ended = inflater.Ended();
+  try {
+    inflater.Finish();
+    r.Finished = true;
+  } catch (const Exception& e) {
+    EXPECT_STREQ(e.what(), "error");
+  }
   return r;
 }
 
@@ -76,6 +83,7 @@ TEST(InflaterInput, PausesAtAnyByte) {
       TPaused r = Feed(c.Stream, piece, readSize);
       EXPECT_EQ(r.Error, "");
       EXPECT_TRUE(r.Ended);
+      EXPECT_TRUE(r.Finished);
       EXPECT_TRUE(r.Out == c.Data);
     }
   }
@@ -119,6 +127,7 @@ TEST(InflaterInput, CutAndCorruptStreams) {
     for (size_t cut : {size_t{1}, good.size() / 2, good.size() - 4, good.size() - 1}) {
       TPaused r = Feed(Bytes(good.begin(), good.begin() + static_cast<long>(cut)), piece, readSize);
       EXPECT_FALSE(r.Ended) << cut;
+      EXPECT_FALSE(r.Finished) << cut;
       EXPECT_EQ(r.Error, "") << cut;
       EXPECT_TRUE(std::equal(r.Out.begin(), r.Out.end(), data.begin())) << cut;
     }
