@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The small reads cost a call a byte: they see less of the output.
   static const size_t kReads[] = {1, 7, 4096, 100'000};
   static const size_t kCaps[] = {4096, 32'768, kCap, kCap};
-  static const size_t kPieces[] = {1, 13, 4096, 65'536};
+  static const size_t kPieces[] = {2, 13, 4096, 65'536};
   // A pause after every 7th, 31st or 97th piece, or none. Each one costs the compact decoder
   // its step over again (and a thrown exception), so pauses at every byte are left to the unit
   // tests.
