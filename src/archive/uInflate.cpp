@@ -169,7 +169,7 @@ struct TDecoder {
   // Called with r.Next at r.End. Everything from the mark's bytes on stays.
   bool Pull(TBits& r) {
     if (InputEnded) return false;
-    const uint8_t* from = Mark.Next - kKeep < In ? In : Mark.Next - kKeep;
+    const uint8_t* from = Mark.Next - In < static_cast<ptrdiff_t>(kKeep) ? In : Mark.Next - kKeep;
     size_t keep = static_cast<size_t>(r.End - from), room = sizeof In - keep;
     std::memmove(In, from, keep);
     Mark.Next -= from - In;
