@@ -22,8 +22,8 @@
 //   +134   FirstDisk       uint8
 //   +135   Reserved        21       zero
 //
-// Member data is one zlib stream (78 DA as written here). The single-file layout written by
-// the packing side:
+// Member data is one zlib stream (78 DA as written here; 78 01, stored blocks, for a member
+// compressed already). The single-file layout written by the packing side:
 //
 //   | prologue | record 1 | data 1 | record 2 | data 2 | ... |
 //   DataPosition = record + 156, LastByte = DataPosition + CompressedSize - 1,
@@ -143,6 +143,9 @@ struct TPackItem {
   std::string SourcePath;
   std::string StoredName;  // UTF-8; stored in code page 1252, at most 100 bytes
   double FileDate = 0;
+  // Kept as stored deflate blocks (zlib header 78 01): for data compressed already, such as
+  // a package inside a setup file's archive.
+  bool Store = false;
 };
 
 class TQuillCompress {
@@ -157,6 +160,8 @@ class TQuillCompress {
   const std::string& CompressedFile() const { return FCompressedFile; }
   void SetCompressedFile(const std::string& value);
   TCompressionLevel CompressionLevel = clMax;
+  // Members AddFiles compresses at once; the archive is the same byte for byte at any number.
+  int Threads = 1;
   std::string ExtractDirectory;
   const std::vector<std::string>& FilesToProcess() const { return FFilesToProcess; }
   void SetFilesToProcess(std::vector<std::string> list);
@@ -187,7 +192,8 @@ class TQuillCompress {
   void ListFiles();
   void ExtractFiles();
   // Writes a new single-file archive at CompressedFile holding the items in order, through a
-  // temporary file so that a failure leaves no partial archive. Raises EQuillCompress.
+  // temporary file so that a failure leaves no partial archive. Raises EQuillCompress; a
+  // failing member fails the run as it would packed one after the other.
   void AddFiles(const std::vector<TPackItem>& items);
   // The fallback when OnFullDisk is not assigned raises EqcDiskFull.
   virtual void DiskFull();

@@ -60,6 +60,32 @@ TEST_F(KropackSetup, BuildsTheSetupFile) {
   EXPECT_FALSE(fs::exists(P(Dir / "setup.exe.~pak")));
 }
 
+// The package goes into the setup file's archive as it is, in stored blocks (78 01), not
+// compressed a second time; read back (here through the inflater the program links: zlib's,
+// or setup.exe's own in kropack_setup_compact) it is the archive kropack pack writes.
+TEST_F(KropackSetup, PackageIsStoredAsItIs) {
+  Put(Dir, "pkg/gross.bin", Noise(200'000, 7));  // several stored blocks
+  ASSERT_EQ(Build(Noise(1000)).Exit, 0);
+  ASSERT_EQ(Kropack(Dir, {"pack", "-C", Dir / "pkg", Dir / "ref.pak", "."}).Exit, 0);
+  const Bytes ref = ReadFile(Dir / "ref.pak");
+  const Bytes setup = ReadFile(Dir / "setup.exe");
+  const Bytes archive(setup.begin() + kSetupStubSize, setup.end());
+  const size_t record = static_cast<size_t>(GetInt32(archive, kPrologueSize + 118));
+  const size_t data = static_cast<size_t>(GetInt32(archive, record + 126));
+  const size_t packed = static_cast<size_t>(GetInt32(archive, record + 130));
+  EXPECT_EQ(GetInt32(archive, record + 122), static_cast<int32_t>(ref.size()));
+  EXPECT_EQ(archive.at(data), 0x78);
+  EXPECT_EQ(archive.at(data + 1), 0x01);
+  // Five bytes a block of at most 64 KiB, two of header, four of Adler-32.
+  EXPECT_LE(packed, ref.size() + 6 + 5 * (ref.size() / 16'384 + 1));
+  EXPECT_EQ(data + packed, archive.size());
+
+  ASSERT_EQ(
+      Kropack(Dir, {"extract", "--offset", "302080", "-d", Dir / "tmp", Dir / "setup.exe"}).Exit,
+      0);
+  EXPECT_TRUE(ReadFile(Dir / "tmp/Kro.pak") == ref);
+}
+
 // A stub of exactly 302,080 bytes needs no padding; one byte more is refused.
 TEST_F(KropackSetup, StubSizeLimit) {
   ASSERT_EQ(Build(Bytes(kSetupStubSize, 'S')).Exit, 0);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 #include "class_Compress.h"
 #include "uDates.h"
@@ -31,11 +32,11 @@ constexpr const char* kOverview =
     "usage: kropack COMMAND [OPTIONS] ...\n"
     "Packs, lists, tests and extracts setup archives and builds setup files.\n"
     "\n"
-    "  pack    [-C DIR] ARCHIVE PATH...\n"
+    "  pack    [-C DIR] [--threads N] ARCHIVE PATH...\n"
     "  list    [--offset N] ARCHIVE\n"
     "  test    [--offset N] ARCHIVE\n"
     "  extract [--offset N] [-d DIR] [--tree] ARCHIVE [MEMBER...]\n"
-    "  setup   --stub STUB.exe --inf FILE.inf --package DIR -o OUT.exe\n"
+    "  setup   --stub STUB.exe --inf FILE.inf --package DIR -o OUT.exe [--threads N]\n"
     "\n"
     "kropack COMMAND --help describes a command. Exit status: 0 success, 1 an archive or file\n"
     "error or a member that could not be written, 2 a usage error.\n";
@@ -371,13 +372,15 @@ int RunExtract(const TArgs& args, const TIo& io) {
 const std::vector<TCommand>& Commands() {
   static const std::vector<TCommand> commands = {
       {"pack",
-       {{"-C", true}},
-       "usage: kropack pack [-C DIR] ARCHIVE PATH...\n"
+       {{"-C", true}, {"--threads", true}},
+       "usage: kropack pack [-C DIR] [--threads N] ARCHIVE PATH...\n"
        "Writes a new ARCHIVE. Each file becomes a member named by its path relative to DIR\n"
        "(default: the current folder), folders separated by backslashes; a folder adds its\n"
        "files recursively in sorted order. The member's date is the file's modification time.\n"
        "A name must fit 100 bytes in code page 1252 and be creatable on Windows; otherwise\n"
-       "nothing is written. An existing ARCHIVE is replaced only when the new one is complete.\n",
+       "nothing is written. An existing ARCHIVE is replaced only when the new one is complete.\n"
+       "  --threads N  members compressed at once (default: the number of cores); the archive\n"
+       "               is the same at any number\n",
        RunPack},
       {"list",
        {{"--offset", true}},
@@ -403,13 +406,16 @@ const std::vector<TCommand>& Commands() {
        "  --tree      rebuild the members' folders\n",
        RunExtract},
       {"setup",
-       {{"--stub", true}, {"--inf", true}, {"--package", true}, {"-o", true}},
+       {{"--stub", true}, {"--inf", true}, {"--package", true}, {"-o", true}, {"--threads", true}},
        "usage: kropack setup --stub STUB.exe --inf FILE.inf --package DIR -o OUT.exe\n"
+       "                     [--threads N]\n"
        "Packs DIR into the package that FILE.inf names in its key Package, puts the\n"
        "description and the package into one archive, and writes OUT.exe: the stub padded\n"
        "with zero bytes to 302080 bytes, then the archive. The description must have the\n"
        "section [ApplicationInfo], a key Package that is a bare file name ending in .pak, and\n"
-       "a LibsIncluded (when present) from 0 to 4.\n",
+       "a LibsIncluded (when present) from 0 to 4. The package is compressed once, in its\n"
+       "members; the archive keeps it as it is.\n"
+       "  --threads N  members compressed at once (default: the number of cores)\n",
        RunSetup},
   };
   return commands;
@@ -430,6 +436,18 @@ int64_t TArgs::Offset() const {
       !std::all_of(text->begin(), text->end(), [](char c) { return c >= '0' && c <= '9'; }))
     UsageFail("--offset needs a number of bytes, not '" + *text + "'");
   return std::stoll(*text);
+}
+
+int TArgs::Threads() const {
+  auto text = Value("--threads");
+  if (!text) return static_cast<int>(std::clamp<unsigned>(std::thread::hardware_concurrency(), 1, kMaxThreads));
+  bool digits = !text->empty() && text->size() <= 9 &&
+                std::all_of(text->begin(), text->end(), [](char c) { return c >= '0' && c <= '9'; });
+  int number = digits ? std::stoi(*text) : 0;
+  if (number < 1 || number > kMaxThreads)
+    UsageFail("--threads needs a number from 1 to " + std::to_string(kMaxThreads) + ", not '" +
+              *text + "'");
+  return number;
 }
 
 TProgress::TProgress(std::FILE* err, int64_t total)

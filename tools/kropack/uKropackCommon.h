@@ -29,7 +29,12 @@ struct TArgs {
   bool Flag(const std::string& option) const { return Flags.count(option) != 0; }
   // The --offset value, 0 when not given; raises a usage failure for anything but digits.
   int64_t Offset() const;
+  // The --threads value, by default the number of cores; raises a usage failure for anything
+  // but a number from 1 to kMaxThreads.
+  int Threads() const;
 };
+
+inline constexpr int kMaxThreads = 256;
 
 struct TIo {
   std::FILE* Out;

@@ -154,13 +154,14 @@ class TCollector {
 };
 
 // Writes the items as a new archive, one line per member on out.
-void WriteArchive(const std::string& archive, const std::vector<TPackItem>& items, const TIo& io,
-                  bool report) {
+void WriteArchive(const std::string& archive, const std::vector<TPackItem>& items, int threads,
+                  const TIo& io, bool report) {
   int64_t total = 0;
   for (const auto& item : items) total += fsys::FileSize(item.SourcePath).value_or(0);
   TProgress progress(io.Err, total);
   TQuillCompress qc;
   qc.SetCompressedFile(archive);
+  qc.Threads = threads;
   qc.OnBeforeAdding = [&](TQuillCompress&, const TlzhFileStats& s) {
     progress.Add(0, Printable(s.FileName));
   };
@@ -217,11 +218,12 @@ int RunPack(const TArgs& args, const TIo& io) {
   const std::string dir = args.Value("-C").value_or("");
   if (!dir.empty() && !fsys::DirectoryExists(dir)) Fail("cannot find the folder " + dir);
   const std::string& archive = args.Positional[0];
+  const int threads = args.Threads();
   TCollector collector(dir, archive, io);
   for (size_t i = 1; i < args.Positional.size(); ++i) collector.AddPath(args.Positional[i]);
   if (collector.Items.empty())
     std::fprintf(io.Err, "kropack: no files found; the archive is empty\n");
-  WriteArchive(archive, collector.Items, io, true);
+  WriteArchive(archive, collector.Items, threads, io, true);
   std::fprintf(io.Out, "%s: %zu %s\n", archive.c_str(), collector.Items.size(),
                collector.Items.size() == 1 ? "member" : "members");
   return keOk;
@@ -232,6 +234,7 @@ int RunSetup(const TArgs& args, const TIo& io) {
   auto stub = args.Value("--stub"), inf = args.Value("--inf"), dir = args.Value("--package"),
        out = args.Value("-o");
   if (!stub || !inf || !dir || !out) UsageFail("setup needs --stub, --inf, --package and -o");
+  const int threads = args.Threads();
 
   // Everything is checked before anything is written.
   if (!IsRegularFile(*inf)) Fail("cannot find the description " + *inf);
@@ -253,12 +256,14 @@ int RunSetup(const TArgs& args, const TIo& io) {
   TCollector collector(*dir, *out, io);
   collector.AddPath(".");
   if (collector.Items.empty()) std::fprintf(io.Err, "kropack: the package is empty\n");
-  WriteArchive(packageFile.Path, collector.Items, io, false);
+  WriteArchive(packageFile.Path, collector.Items, threads, io, false);
   auto packageDate = fsys::FileDateTime(packageFile.Path), infDate = fsys::FileDateTime(*inf);
-  WriteArchive(
-      container.Path,
-      {{*inf, infName, infDate.value_or(0)}, {packageFile.Path, package, packageDate.value_or(0)}},
-      io, false);
+  // The package's members are compressed already: a second pass would cost as long as the
+  // first and gain nothing.
+  WriteArchive(container.Path,
+               {{*inf, infName, infDate.value_or(0)},
+                {packageFile.Path, package, packageDate.value_or(0), true}},
+               threads, io, false);
 
   int error = 0;
   {
