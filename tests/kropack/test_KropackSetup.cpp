@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
 #include "KropackKit.h"
 
 using namespace kit;
@@ -13,6 +17,44 @@ bool Contains(const std::string& text, const std::string& part) {
 const std::string kInf =
     "[ApplicationInfo]\r\nName=bin\\kro.exe\r\nTitle=Kro Test\r\nPackage=Kro.pak\r\n"
     "LibsIncluded=4\r\nFullInstallation=1\r\n";
+
+// SOURCE_DATE_EPOCH for the scope; nullptr leaves it unset.
+struct TEpoch {
+  explicit TEpoch(const char* value) { Set(value); }
+  ~TEpoch() { Set(nullptr); }
+  static void Set(const char* value) {
+#ifdef _WIN32
+    _putenv_s("SOURCE_DATE_EPOCH", value ? value : "");  // empty removes it
+#else
+    if (value)
+      setenv("SOURCE_DATE_EPOCH", value, 1);
+    else
+      unsetenv("SOURCE_DATE_EPOCH");
+#endif
+  }
+};
+
+void SetModified(const std::string& path, int64_t utcSeconds) {
+  using namespace std::chrono;
+  fs::last_write_time(P(path), file_clock::from_sys(sys_seconds(seconds(utcSeconds))));
+}
+
+double DateAt(const Bytes& archive, size_t record) {
+  double date;
+  std::memcpy(&date, &archive.at(record + 4), sizeof date);
+  return date;
+}
+
+// The stored dates of an archive's members, in directory order.
+std::vector<double> Dates(const Bytes& archive) {
+  std::vector<double> dates;
+  size_t record = kPrologueSize;
+  for (int i = 0; i < GetInt32(archive, 0); ++i) {
+    dates.push_back(DateAt(archive, record));
+    record = static_cast<size_t>(GetInt32(archive, record + 118));
+  }
+  return dates;
+}
 
 class KropackSetup : public ::testing::Test {
  protected:
@@ -84,6 +126,108 @@ TEST_F(KropackSetup, PackageIsStoredAsItIs) {
       Kropack(Dir, {"extract", "--offset", "302080", "-d", Dir / "tmp", Dir / "setup.exe"}).Exit,
       0);
   EXPECT_TRUE(ReadFile(Dir / "tmp/Kro.pak") == ref);
+}
+
+// The same inputs give the same setup file, whenever and wherever it is written and with any
+// number of threads: the package is dated by its newest member, not by when it was written.
+TEST_F(KropackSetup, SameInputsSameSetupFile) {
+  ASSERT_EQ(Build(Noise(1000)).Exit, 0);
+  const Bytes first = ReadFile(Dir / "setup.exe");
+  fs::create_directories(P(Dir / "elsewhere"));
+  TRun again = Kropack(Dir, {"setup", "--threads", "1", "--stub", Dir / "stub.exe", "--inf",
+                             Dir / "kro.inf", "--package", Dir / "pkg", "-o",
+                             Dir / "elsewhere/other.exe"});
+  ASSERT_EQ(again.Exit, 0) << again.Err;
+  EXPECT_TRUE(ReadFile(Dir / "elsewhere/other.exe") == first);
+}
+
+// With SOURCE_DATE_EPOCH set no stored date is later than it: the members' and the
+// description's own dates when earlier or equal, the epoch otherwise; the package carries the
+// newest of its members' dates.
+TEST_F(KropackSetup, DatesClampedToSourceDateEpoch) {
+  // Files in the package's order: Liesmich.txt, bin\kro.exe, zeb\zeb.ini; then the description.
+  const char* const files[] = {"pkg/Liesmich.txt", "pkg/bin/kro.exe", "pkg/zeb/zeb.ini", "kro.inf"};
+  const int64_t modified[] = {1'700'000'000, 1'600'000'000, 1'650'000'000, 1'680'000'000};
+  const struct {
+    const char* Epoch;  // nullptr: not set
+    int64_t Members[3], Inf, Package;
+  } cases[] = {
+      {nullptr, {1'700'000'000, 1'600'000'000, 1'650'000'000}, 1'680'000'000, 1'700'000'000},
+      {"1800000000", {1'700'000'000, 1'600'000'000, 1'650'000'000}, 1'680'000'000, 1'700'000'000},
+      // Equal is not later.
+      {"1700000000", {1'700'000'000, 1'600'000'000, 1'650'000'000}, 1'680'000'000, 1'700'000'000},
+      {"1690000000", {1'690'000'000, 1'600'000'000, 1'650'000'000}, 1'680'000'000, 1'690'000'000},
+      {"1660000000", {1'660'000'000, 1'600'000'000, 1'650'000'000}, 1'660'000'000, 1'660'000'000},
+      {"1000000000", {1'000'000'000, 1'000'000'000, 1'000'000'000}, 1'000'000'000, 1'000'000'000},
+      {"0", {0, 0, 0}, 0, 0},
+  };
+  // The date a file modified at that instant is stored with.
+  auto stored = [&](int64_t seconds) {
+    WriteFile(Dir / "ref", {});
+    SetModified(Dir / "ref", seconds);
+    return fsys::FileDateTime(Dir / "ref").value();
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Epoch ? c.Epoch : "not set");
+    for (size_t i = 0; i < std::size(files); ++i) SetModified(Dir / files[i], modified[i]);
+    TEpoch epoch(c.Epoch);
+    TRun run = Build(Noise(100));
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    const Bytes setup = ReadFile(Dir / "setup.exe");
+    const std::vector<double> outer = Dates(Bytes(setup.begin() + kSetupStubSize, setup.end()));
+    ASSERT_EQ(outer.size(), 2u);
+    EXPECT_EQ(outer[0], stored(c.Inf));
+    EXPECT_EQ(outer[1], stored(c.Package));
+    fs::remove_all(P(Dir / "tmp"));
+    ASSERT_EQ(
+        Kropack(Dir, {"extract", "--offset", "302080", "-d", Dir / "tmp", Dir / "setup.exe"}).Exit,
+        0);
+    const std::vector<double> inner = Dates(ReadFile(Dir / "tmp/Kro.pak"));
+    ASSERT_EQ(inner.size(), 3u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(inner[i], stored(c.Members[i])) << i;
+  }
+}
+
+// An empty package takes the description's date; kropack pack clamps as setup does.
+TEST_F(KropackSetup, EmptyPackageAndPackClamp) {
+  TEpoch epoch("1500000000");
+  fs::create_directories(P(Dir / "leer"));
+  SetModified(Dir / "kro.inf", 1'400'000'000);
+  TRun run = Kropack(Dir, {"setup", "--stub", Dir / "kro.inf", "--inf", Dir / "kro.inf",
+                           "--package", Dir / "leer", "-o", Dir / "setup.exe"});
+  ASSERT_EQ(run.Exit, 0) << run.Err;
+  const Bytes setup = ReadFile(Dir / "setup.exe");
+  const std::vector<double> outer = Dates(Bytes(setup.begin() + kSetupStubSize, setup.end()));
+  ASSERT_EQ(outer.size(), 2u);
+  EXPECT_EQ(outer[1], outer[0]);
+  EXPECT_EQ(outer[0], fsys::FileDateTime(Dir / "kro.inf").value());
+
+  SetModified(Dir / "pkg/bin/kro.exe", 1'600'000'000);
+  ASSERT_EQ(Kropack(Dir, {"pack", "-C", Dir / "pkg", Dir / "p.pak", "bin"}).Exit, 0);
+  SetModified(Dir / "kro.inf", 1'500'000'000);
+  EXPECT_EQ(Dates(ReadFile(Dir / "p.pak")),
+            std::vector<double>{fsys::FileDateTime(Dir / "kro.inf").value()});
+}
+
+// A SOURCE_DATE_EPOCH that is no number of seconds stops the run before anything is written.
+TEST_F(KropackSetup, MalformedSourceDateEpoch) {
+  const char* const values[] = {
+#ifndef _WIN32
+      "",  // on Windows an empty value removes the variable
+#endif
+      "abc", "-5", "1.5", " 5", "5 ", "0x10", "123456789012"};
+  for (const char* value : values) {
+    SCOPED_TRACE(value);
+    TEpoch epoch(value);
+    WriteFile(Dir / "setup.exe", Text("old"));
+    TRun run = Build(Noise(100));
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_TRUE(Contains(run.Err, "is not a number of seconds since 1970")) << run.Err;
+    EXPECT_EQ(ReadFile(Dir / "setup.exe"), Text("old"));
+    TRun pack = Kropack(Dir, {"pack", "-C", Dir / "pkg", Dir / "p.pak", "."});
+    EXPECT_EQ(pack.Exit, 1);
+    EXPECT_FALSE(fs::exists(P(Dir / "p.pak")));
+  }
 }
 
 // A stub of exactly 302,080 bytes needs no padding; one byte more is refused.

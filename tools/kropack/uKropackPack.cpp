@@ -1,5 +1,6 @@
 // kropack pack and kropack setup: the writing side.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -175,6 +176,26 @@ void WriteArchive(const std::string& archive, const std::vector<TPackItem>& item
   qc.AddFiles(items);
 }
 
+// The latest date a member may carry: SOURCE_DATE_EPOCH when it is set, as the
+// reproducible-builds convention asks; nothing when it is not. A value that is no number of
+// seconds stops the run before anything is written.
+std::optional<double> DateLimit() {
+  const char* text = std::getenv("SOURCE_DATE_EPOCH");
+  if (!text) return std::nullopt;
+  const std::string value = text;
+  bool digits = !value.empty() && value.size() <= 11 &&
+                std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+  auto date = digits ? LocalDate(std::stoll(value)) : std::nullopt;
+  if (!date)
+    Fail("SOURCE_DATE_EPOCH=" + Printable(value) + " is not a number of seconds since 1970");
+  return date;
+}
+
+void ClampDates(std::vector<TPackItem>& items, std::optional<double> limit) {
+  if (!limit) return;
+  for (auto& item : items) item.FileDate = std::min(item.FileDate, *limit);
+}
+
 // Removes a file on leaving the scope, however it is left.
 struct TTempFile {
   std::string Path;
@@ -219,8 +240,10 @@ int RunPack(const TArgs& args, const TIo& io) {
   if (!dir.empty() && !fsys::DirectoryExists(dir)) Fail("cannot find the folder " + dir);
   const std::string& archive = args.Positional[0];
   const int threads = args.Threads();
+  const auto dateLimit = DateLimit();
   TCollector collector(dir, archive, io);
   for (size_t i = 1; i < args.Positional.size(); ++i) collector.AddPath(args.Positional[i]);
+  ClampDates(collector.Items, dateLimit);
   if (collector.Items.empty())
     std::fprintf(io.Err, "kropack: no files found; the archive is empty\n");
   WriteArchive(archive, collector.Items, threads, io, true);
@@ -237,6 +260,7 @@ int RunSetup(const TArgs& args, const TIo& io) {
   const int threads = args.Threads();
 
   // Everything is checked before anything is written.
+  const auto dateLimit = DateLimit();
   if (!IsRegularFile(*inf)) Fail("cannot find the description " + *inf);
   std::string package;
   if (auto problem = DescriptionProblem(TIniFile::Load(*inf), package))
@@ -256,14 +280,22 @@ int RunSetup(const TArgs& args, const TIo& io) {
   TCollector collector(*dir, *out, io);
   collector.AddPath(".");
   if (collector.Items.empty()) std::fprintf(io.Err, "kropack: the package is empty\n");
+  ClampDates(collector.Items, dateLimit);
   WriteArchive(packageFile.Path, collector.Items, threads, io, false);
-  auto packageDate = fsys::FileDateTime(packageFile.Path), infDate = fsys::FileDateTime(*inf);
-  // The package's members are compressed already: a second pass would cost as long as the
-  // first and gain nothing.
-  WriteArchive(container.Path,
-               {{*inf, infName, infDate.value_or(0)},
-                {packageFile.Path, package, packageDate.value_or(0), true}},
-               threads, io, false);
+  // The package is dated by what it holds, never by when it was written, so that the same
+  // inputs give the same setup file.
+  std::vector<TPackItem> members = {{*inf, infName, fsys::FileDateTime(*inf).value_or(0)}};
+  ClampDates(members, dateLimit);
+  double packageDate = members[0].FileDate;
+  if (!collector.Items.empty())
+    packageDate = std::max_element(collector.Items.begin(), collector.Items.end(),
+                                   [](const TPackItem& a, const TPackItem& b) {
+                                     return a.FileDate < b.FileDate;
+                                   })->FileDate;
+  // Its members are compressed already: a second pass would cost as long as the first and gain
+  // nothing.
+  members.push_back({packageFile.Path, package, packageDate, true});
+  WriteArchive(container.Path, members, threads, io, false);
 
   int error = 0;
   {

@@ -4,6 +4,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include "uDates.h"
 #include "uHandles.h"
 #include "uText.h"
 #else
@@ -12,6 +13,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+
+#include "uDates.h"
 #endif
 
 #include "uFileSys.h"
@@ -44,6 +48,17 @@ bool IsSameFile(const std::string& a, const std::string& b) {
 }
 
 bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+std::optional<double> LocalDate(int64_t utcSeconds) {
+  // FILETIME counts 100 ns from 1601.
+  auto ticks = static_cast<uint64_t>((utcSeconds + 11'644'473'600) * 10'000'000);
+  FILETIME ft{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  SYSTEMTIME utc, local;
+  if (!FileTimeToSystemTime(&ft, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+    return std::nullopt;
+  return EncodeDateTime({local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute,
+                         local.wSecond, 0});
+}
 
 std::string SystemErrorText(int code) {
   wchar_t text[512];
@@ -85,6 +100,15 @@ bool IsSameFile(const std::string& a, const std::string& b) {
 }
 
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
+
+std::optional<double> LocalDate(int64_t utcSeconds) {
+  auto t = static_cast<time_t>(utcSeconds);
+  struct tm local;
+  ::tzset();
+  if (!::localtime_r(&t, &local)) return std::nullopt;
+  return EncodeDateTime({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                         local.tm_min, local.tm_sec, 0});
+}
 
 std::string SystemErrorText(int code) {
   return std::string(std::strerror(code)) + " (error " + std::to_string(code) + ")";

@@ -1,7 +1,9 @@
 // The few system questions kropack asks beyond the archive's file layer.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 // True for a plain file: folders, pipes and devices are never packed (reading a pipe would
@@ -16,3 +18,6 @@ std::string SystemErrorText(int code);
 std::string MakeScratchFolder();
 // Removes the folder with everything in it (it holds no links: only we wrote there).
 void RemoveTree(const std::string& path);
+// An instant in UTC seconds since 1970 as the archive dates files: local date and time in
+// days since 1899-12-30, in the zone's rules for that instant.
+std::optional<double> LocalDate(int64_t utcSeconds);
