@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
 .PHONY: all release test demo bootstrap native native-release windows setup fuzz fuzz-smoke \
-	format format-check bench clean
+	format format-check bench deb clean
 
 # What people get: kropack optimised and without sanitizers, setup.exe (size-checked) and
 # kropack.exe. make native (sanitizers) and make windows build the tests as well.
@@ -38,9 +38,9 @@ fuzz: bootstrap
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz -j$(JOBS)
 
-# Every test: native under sanitizers, Windows under Wine, a short run of each fuzz target,
-# and the source format.
-test: native windows fuzz
+# Every test: native under sanitizers (the Debian package among them), Windows under Wine, a
+# short run of each fuzz target, and the source format.
+test: native windows fuzz deb
 	ctest --preset native -j$(JOBS)
 	ctest --preset windows -j$(JOBS)
 	scripts/fuzz-smoke build/fuzz $(FUZZ_SECONDS)
@@ -50,8 +50,14 @@ demo: native windows
 	scripts/demo
 
 bench: windows native-release
+	@scripts/bootstrap bench
 	cmake --build --preset native-release -j$(JOBS)
 	scripts/bench
+
+# The Debian package: release kropack, its manual page and the size-checked setup.exe stub.
+deb: native-release setup
+	cd build/native-release && cpack -G DEB >/dev/null
+	@ls build/native-release/deb/kropack_*.deb
 
 FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
 format:

@@ -134,9 +134,9 @@ TEST_F(KropackSetup, SameInputsSameSetupFile) {
   ASSERT_EQ(Build(Noise(1000)).Exit, 0);
   const Bytes first = ReadFile(Dir / "setup.exe");
   fs::create_directories(P(Dir / "elsewhere"));
-  TRun again = Kropack(Dir, {"setup", "--threads", "1", "--stub", Dir / "stub.exe", "--inf",
-                             Dir / "kro.inf", "--package", Dir / "pkg", "-o",
-                             Dir / "elsewhere/other.exe"});
+  TRun again =
+      Kropack(Dir, {"setup", "--threads", "1", "--stub", Dir / "stub.exe", "--inf", Dir / "kro.inf",
+                    "--package", Dir / "pkg", "-o", Dir / "elsewhere/other.exe"});
   ASSERT_EQ(again.Exit, 0) << again.Err;
   EXPECT_TRUE(ReadFile(Dir / "elsewhere/other.exe") == first);
 }
@@ -279,6 +279,20 @@ TEST_F(KropackSetup, DescriptionChecks) {
     EXPECT_TRUE(Contains(run.Err, c.Message)) << run.Err;
     EXPECT_EQ(ReadFile(Dir / "setup.exe"), Text("old"));
   }
+}
+
+// Without --stub the stub installed beside the program is taken; where there is none (as
+// beside a test program) the run stops and says where it looked. The installed case is
+// tests/deb/deb-install.
+TEST_F(KropackSetup, NoStubInstalled) {
+  TRun run = Kropack(
+      Dir, {"setup", "--inf", Dir / "kro.inf", "--package", Dir / "pkg", "-o", Dir / "setup.exe"});
+  EXPECT_EQ(run.Exit, 1);
+  EXPECT_TRUE(Contains(run.Err,
+                       "no --stub given, and no setup.exe installed beside kropack "
+                       "(../share/kro-setup/setup.exe from the program's folder)"))
+      << run.Err;
+  EXPECT_FALSE(fs::exists(P(Dir / "setup.exe")));
 }
 
 // The setup finds its description by the extension .inf.

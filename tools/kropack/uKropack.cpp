@@ -36,7 +36,7 @@ constexpr const char* kOverview =
     "  list    [--offset N] ARCHIVE\n"
     "  test    [--offset N] ARCHIVE\n"
     "  extract [--offset N] [-d DIR] [--tree] ARCHIVE [MEMBER...]\n"
-    "  setup   --stub STUB.exe --inf FILE.inf --package DIR -o OUT.exe [--threads N]\n"
+    "  setup   [--stub STUB.exe] --inf FILE.inf --package DIR -o OUT.exe [--threads N]\n"
     "\n"
     "kropack COMMAND --help describes a command. Exit status: 0 success, 1 an archive or file\n"
     "error or a member that could not be written, 2 a usage error.\n";
@@ -407,7 +407,7 @@ const std::vector<TCommand>& Commands() {
        RunExtract},
       {"setup",
        {{"--stub", true}, {"--inf", true}, {"--package", true}, {"-o", true}, {"--threads", true}},
-       "usage: kropack setup --stub STUB.exe --inf FILE.inf --package DIR -o OUT.exe\n"
+       "usage: kropack setup [--stub STUB.exe] --inf FILE.inf --package DIR -o OUT.exe\n"
        "                     [--threads N]\n"
        "Packs DIR into the package that FILE.inf names in its key Package, puts the\n"
        "description and the package into one archive, and writes OUT.exe: the stub padded\n"
@@ -415,7 +415,9 @@ const std::vector<TCommand>& Commands() {
        "section [ApplicationInfo], a key Package that is a bare file name ending in .pak, and\n"
        "a LibsIncluded (when present) from 0 to 4. The package is compressed once, in its\n"
        "members; the archive keeps it as it is.\n"
-       "  --threads N  members compressed at once (default: the number of cores)\n",
+       "  --stub STUB.exe  the setup program (default: the one installed with kropack, at\n"
+       "                   " KRO_INSTALLED_STUB " from its folder)\n"
+       "  --threads N      members compressed at once (default: the number of cores)\n",
        RunSetup},
   };
   return commands;
@@ -440,9 +442,12 @@ int64_t TArgs::Offset() const {
 
 int TArgs::Threads() const {
   auto text = Value("--threads");
-  if (!text) return static_cast<int>(std::clamp<unsigned>(std::thread::hardware_concurrency(), 1, kMaxThreads));
-  bool digits = !text->empty() && text->size() <= 9 &&
-                std::all_of(text->begin(), text->end(), [](char c) { return c >= '0' && c <= '9'; });
+  if (!text)
+    return static_cast<int>(
+        std::clamp<unsigned>(std::thread::hardware_concurrency(), 1, kMaxThreads));
+  bool digits =
+      !text->empty() && text->size() <= 9 &&
+      std::all_of(text->begin(), text->end(), [](char c) { return c >= '0' && c <= '9'; });
   int number = digits ? std::stoi(*text) : 0;
   if (number < 1 || number > kMaxThreads)
     UsageFail("--threads needs a number from 1 to " + std::to_string(kMaxThreads) + ", not '" +

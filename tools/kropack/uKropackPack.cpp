@@ -183,8 +183,9 @@ std::optional<double> DateLimit() {
   const char* text = std::getenv("SOURCE_DATE_EPOCH");
   if (!text) return std::nullopt;
   const std::string value = text;
-  bool digits = !value.empty() && value.size() <= 11 &&
-                std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+  bool digits =
+      !value.empty() && value.size() <= 11 &&
+      std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
   auto date = digits ? LocalDate(std::stoll(value)) : std::nullopt;
   if (!date)
     Fail("SOURCE_DATE_EPOCH=" + Printable(value) + " is not a number of seconds since 1970");
@@ -194,6 +195,17 @@ std::optional<double> DateLimit() {
 void ClampDates(std::vector<TPackItem>& items, std::optional<double> limit) {
   if (!limit) return;
   for (auto& item : items) item.FileDate = std::min(item.FileDate, *limit);
+}
+
+// The stub installed with kropack, where the package puts it relative to the program;
+// nothing when there is none.
+std::optional<std::string> InstalledStub() {
+  auto self = OwnExecutable();
+  if (!self) return std::nullopt;
+  std::string path = FolderPart(*self);
+  for (char c : std::string_view(KRO_INSTALLED_STUB)) path += c == '/' ? fsys::kPathDelim : c;
+  if (!IsRegularFile(path)) return std::nullopt;
+  return path;
 }
 
 // Removes a file on leaving the scope, however it is left.
@@ -256,7 +268,7 @@ int RunSetup(const TArgs& args, const TIo& io) {
   if (!args.Positional.empty()) UsageFail("setup takes no arguments besides its options");
   auto stub = args.Value("--stub"), inf = args.Value("--inf"), dir = args.Value("--package"),
        out = args.Value("-o");
-  if (!stub || !inf || !dir || !out) UsageFail("setup needs --stub, --inf, --package and -o");
+  if (!inf || !dir || !out) UsageFail("setup needs --inf, --package and -o");
   const int threads = args.Threads();
 
   // Everything is checked before anything is written.
@@ -269,6 +281,12 @@ int RunSetup(const TArgs& args, const TIo& io) {
   if (infName.size() <= 4 || !SameTextAZ(infName.substr(infName.size() - 4), ".inf"))
     Fail("the description " + *inf + " must be named *.inf, or setup will not find it");
   if (auto problem = NameProblem(infName)) Fail("the name " + infName + " " + *problem);
+  if (!stub) {
+    stub = InstalledStub();
+    if (!stub)
+      Fail("no --stub given, and no setup.exe installed beside kropack (" KRO_INSTALLED_STUB
+           " from the program's folder)");
+  }
   auto stubSize = IsRegularFile(*stub) ? fsys::FileSize(*stub) : std::nullopt;
   if (!stubSize) Fail("cannot find the stub " + *stub);
   if (*stubSize > kSetupStubSize)
@@ -291,7 +309,8 @@ int RunSetup(const TArgs& args, const TIo& io) {
     packageDate = std::max_element(collector.Items.begin(), collector.Items.end(),
                                    [](const TPackItem& a, const TPackItem& b) {
                                      return a.FileDate < b.FileDate;
-                                   })->FileDate;
+                                   })
+                      ->FileDate;
   // Its members are compressed already: a second pass would cost as long as the first and gain
   // nothing.
   members.push_back({packageFile.Path, package, packageDate, true});
