@@ -40,7 +40,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   SetDllDirectoryW(L"");
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  int result = 1;
+  int result = kExitNotStarted;
   try {
     // The library settings are known before the backdrop exists.
     LoadZebConfig(GetEnvVar("ZEB"));
@@ -48,7 +48,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     SetControlErrorHandler(HandleException);
     TFormSetup form(Arguments());
     form.SetMainForm();
-    result = RunApplication(form);
+    RunApplication(form);
+    result = form.Driver().Run.ExitCode;
   } catch (...) {
     HandleCurrentException();
   }

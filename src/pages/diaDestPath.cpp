@@ -212,6 +212,7 @@ class TDestPathPage {
 
   void Timer1Timer() {
     ShowMessageBox(NoPrimaryInstallationMessage(Run.Language));
+    Run.ExitCode = kExitNotStarted;
     Protocol.Reason = crCancel;
     Protocol.AbortWithoutAsking = true;
     Form.Close();

@@ -200,6 +200,7 @@ bool TSetupDriver::Prepare(const TArchiveSource& source) {
 }
 
 void TSetupDriver::RunPages() {
+  Run.ExitCode = kExitCancelled;
   Guarded(Pages, [this] {
     Run.PageNo = 1;
     PageLoop();
@@ -273,13 +274,17 @@ void TSetupDriver::ConfigureMachine() {
 
 void TSetupDriver::Outcome() {
   if (Run.InstallFailed) {
-    if (Run.AppInfo.FailedFiles.empty())
+    if (Run.AppInfo.FailedFiles.empty()) {
       Pages.ShowAborted(Run);
-    else
+    } else {
+      Run.ExitCode = kExitFailedFiles;
       Pages.ShowErrors(Run);
+    }
     return;
   }
-  if (Pages.ShowFinish(Run)) {
+  const bool shortcuts = Pages.ShowFinish(Run);
+  Run.ExitCode = Run.RebootRequired && !Run.RebootNow ? kExitRestartNeeded : kExitInstalled;
+  if (shortcuts) {
     try {
       System.CreateShortcuts(Run.AppInfo);
     } catch (const std::exception&) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "uInstallData.h"
+#include "uSetupOptions.h"
 #include "uSetupTools.h"
 
 inline constexpr int32_t kGerman = 0;
@@ -37,6 +38,8 @@ struct TSetupRun {
   std::string WorkDir;
   // The prepared archive (Loader.CompressedFile).
   std::string ArchivePath;
+  // What the program ends with; a page that finds setup cannot begin sets kExitNotStarted.
+  int ExitCode = kExitNotStarted;
 };
 
 // --- Start-up decisions -----------------------------------------------------------------------

@@ -507,7 +507,7 @@ def case_no_full_installation(u, work):
     u.key("Return")
     s = u.wait(re.compile(r"Kro"), cls="Static", label="message")
     u.key("Return")
-    expect(u.ended() == 0, "setup did not end cleanly")
+    expect(u.ended() == 3, "setup did not end with 3 (not started)")
     expect(not os.path.exists(KRO), "C:\\KRO was written")
     expect(reg_query(ENV_MACHINE, "ZEB") is None, "ZEB was set")
 
@@ -519,7 +519,7 @@ def bare_stub_case(u, exe, size, label="no-data"):
     shown = NO_DATA.search(s.one(NO_DATA).text).group(3)
     expect(int(shown) == size, f"the message gives the size {shown}, the file has {size}")
     u.key("Return")
-    expect(u.ended() == 0, "setup did not end cleanly")
+    expect(u.ended() == 3, "setup did not end with 3 (not started)")
     expect(not os.path.exists(KRO), "C:\\KRO was written")
 
 
@@ -548,7 +548,7 @@ def case_no_description(u, work):
     u.start(exe)
     u.wait(CANNOT, label="cannot")
     u.key("Return")
-    expect(u.ended() == 0, "setup did not end cleanly")
+    expect(u.ended() == 3, "setup did not end with 3 (not started)")
     expect(not os.path.exists(KRO), "C:\\KRO was written")
 
 
@@ -585,7 +585,7 @@ def case_cancel(u, work):
             u.key("Return")
             u.wait(LIBRARY["en"], label=f"{page}-library")
         cancel_page(u, "en")
-        expect(u.ended() == 0, f"setup did not end after abort on the {page} page")
+        expect(u.ended() == 1, f"setup did not end with 1 after abort on the {page} page")
         expect(not os.path.exists(KRO), f"C:\\KRO was written after abort on the {page} page")
 
 
@@ -615,7 +615,7 @@ def case_cancel_unpacking(u, work):
             u.click(ABORT["en"])
             u.wait(ABORTED["en"], label="aborted")
             u.key("Return")
-            expect(u.ended() == 0, "setup did not end cleanly")
+            expect(u.ended() == 1, "the aborted run did not end with 1")
             expect(not os.path.exists(KRO) or tree(KRO) == {}, "files were unpacked")
             expect(reg_query(ENV_MACHINE, "ZEB") is None, "ZEB was set after an abort")
         else:
@@ -652,7 +652,7 @@ def case_held_file(u, work):
         expect(lists and "C:\\KRO\\bin\\kro.exe" in lists[0].extra,
                f"the errors page lists {[w.extra for w in lists]}")
         u.key("Return")
-        expect(u.ended() == 0, "setup did not end cleanly")
+        expect(u.ended() == 2, "setup did not end with 2 (failed files)")
     finally:
         holder.communicate(b"", timeout=30)
     with open(target, "rb") as fh:
@@ -679,7 +679,7 @@ def case_language(u, work):
         u.click(CANCEL[lang])
         u.wait(CONFIRM[lang], label=f"confirm-{lang}")
         u.click(ABORT[lang])
-        expect(u.ended() == 0, "setup did not end cleanly")
+        expect(u.ended() == 1, "setup did not end with 1 after abort")
 
 
 def case_picker(u, work):

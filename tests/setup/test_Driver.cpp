@@ -259,16 +259,19 @@ TEST_F(TDriverFixture, StartFailures) {
     TFakePages pages{Log};
     TFakeDriverSystem system{Log};
     c.arrange(pages, system);
+    int exitCode = -1;
     {
       TSetupDriver driver(pages, system);
       EXPECT_EQ(driver.Start({}), TStartResult::Stop) << c.what;
       driver.Close();
+      exitCode = driver.Run.ExitCode;
     }
     TLog log = Log.Entries;
     log.erase(log.begin());
     log.pop_back();  // back to StartDir
     EXPECT_EQ(log, c.tail) << c.what;
     EXPECT_EQ(system.Removed.size(), c.removed) << c.what;
+    EXPECT_EQ(exitCode, kExitNotStarted) << c.what;
   }
 }
 
@@ -387,6 +390,9 @@ TEST_F(TDriverFixture, PageLoop) {
       if (e == "welcome" || e == "destination" || e == "libs") shown.push_back(e);
     EXPECT_EQ(shown, c.pages) << c.what;
     EXPECT_EQ(driver.Run.InstallConfirmed, c.confirmed) << c.what;
+    if (!c.confirmed) {
+      EXPECT_EQ(driver.Run.ExitCode, kExitCancelled) << c.what;
+    }
     // A cancelled wizard shows nothing more and configures nothing.
     if (!c.confirmed) {
       EXPECT_EQ(Log.Entries.size(), shown.size()) << c.what;
@@ -410,6 +416,7 @@ TEST_F(TDriverFixture, StepsAfterTheWizard) {
     bool shortcut, readmeExists, rebootRequired, rebootChoice;
     TLog log;
     bool failed;
+    int exitCode;
   } cases[] = {
       {"success on NT",
        TCreateEnd::Done,
@@ -419,7 +426,8 @@ TEST_F(TDriverFixture, StepsAfterTheWizard) {
        false,
        false,
        {"create", "environment", "zebini", "finish"},
-       false},
+       false,
+       0},
       {"success on 9x, first installation, restart chosen",
        TCreateEnd::Done,
        1,
@@ -429,7 +437,8 @@ TEST_F(TDriverFixture, StepsAfterTheWizard) {
        true,
        {"create", "autoexec", "zebini", "finish", "shortcuts", "readme C:\\KRO\\readme.rtf",
         "rmdir", "reboot"},
-       false},
+       false,
+       0},
       {"restart declined",
        TCreateEnd::Done,
        1,
@@ -438,7 +447,8 @@ TEST_F(TDriverFixture, StepsAfterTheWizard) {
        true,
        false,
        {"create", "autoexec", "zebini", "finish", "readme C:\\KRO\\readme.rtf"},
-       false},
+       false,
+       3010},
       {"failed files",
        TCreateEnd::FilesFailed,
        2,
@@ -447,7 +457,8 @@ TEST_F(TDriverFixture, StepsAfterTheWizard) {
        false,
        false,
        {"create", "errors C:\\KRO\\BIN\\app.exe"},
-       true},
+       true,
+       2},
       {"run aborted",
        TCreateEnd::RunAborted,
        1,
@@ -456,7 +467,8 @@ TEST_F(TDriverFixture, StepsAfterTheWizard) {
        true,
        true,
        {"create", "aborted"},
-       true},
+       true,
+       1},
       // Cancel confirmed on the unpacking page before its run: nothing extracted, aborted.
       {"abort before the run",
        TCreateEnd::AbortBeforeRun,
@@ -466,7 +478,8 @@ TEST_F(TDriverFixture, StepsAfterTheWizard) {
        false,
        false,
        {"create", "aborted"},
-       true},
+       true,
+       1},
       // An archive error escaping the run is shown, then the outcome follows.
       {"archive error",
        TCreateEnd::Throws,
@@ -476,7 +489,8 @@ TEST_F(TDriverFixture, StepsAfterTheWizard) {
        false,
        false,
        {"create", "error Size mismatch", "aborted"},
-       true},
+       true,
+       1},
       {"archive error after a failed file",
        TCreateEnd::ThrowsAfterFailure,
        2,
@@ -485,7 +499,8 @@ TEST_F(TDriverFixture, StepsAfterTheWizard) {
        false,
        false,
        {"create", "error The disk is full", "errors C:\\KRO\\BIN\\app.exe"},
-       true},
+       true,
+       2},
   };
   for (const auto& c : cases) {
     Log.Entries.clear();
@@ -506,6 +521,7 @@ TEST_F(TDriverFixture, StepsAfterTheWizard) {
     TLog log(Log.Entries.begin() + 2, Log.Entries.end());  // past welcome and destination
     EXPECT_EQ(log, c.log) << c.what;
     EXPECT_EQ(driver.Run.InstallFailed, c.failed) << c.what;
+    EXPECT_EQ(driver.Run.ExitCode, c.exitCode) << c.what;
   }
 }
 
