@@ -20,8 +20,9 @@ namespace {
 
 constexpr size_t kChunk = 65'536;
 constexpr int64_t kMaxArchive = std::numeric_limits<int32_t>::max();
-// Deflated bytes that members ahead of the one being written may hold, per thread.
-constexpr int64_t kBudgetPerThread = 16 << 20;
+// Deflated bytes that members ahead of the one being written may hold: per thread, so that
+// more workers can run ahead, up to a ceiling that keeps a machine of many cores in bounds.
+constexpr int64_t kBudgetPerThread = 16 << 20, kBudgetCeiling = 256 << 20;
 
 void PutInt32(uint8_t* p, int64_t value) {
   auto v = static_cast<uint32_t>(value);
@@ -86,7 +87,7 @@ class TDeflatePool {
       : Items(items),
         Level(level),
         Slots(2 * static_cast<size_t>(threads)),
-        Budget(kBudgetPerThread * threads) {
+        Budget(std::min(kBudgetPerThread * threads, kBudgetCeiling)) {
     int workers = static_cast<int>(std::min<size_t>(static_cast<size_t>(threads), items.size()));
     for (int i = 0; i < workers; ++i) Workers.emplace_back([this] { Work(); });
   }
