@@ -1,7 +1,9 @@
 cmake_minimum_required(VERSION 3.25)
 # Run after linking setup.exe: FILE (the executable), LIMIT (bytes), OBJDUMP, ALLOWED (DLL names
-# that may be imported statically, upper case, separated by semicolons). Reports size and
-# imports, then fails on either fault.
+# that may be imported statically, upper case, separated by semicolons), RUNTIME_ONLY (functions
+# older Windows lacks, which must be looked up at run time, never imported), FORBIDDEN (texts
+# the program must not carry, such as the names of test seams). Reports size and imports, then
+# fails on any fault.
 file(SIZE "${FILE}" size)
 execute_process(COMMAND "${OBJDUMP}" -p "${FILE}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
@@ -17,6 +19,17 @@ foreach(line IN LISTS lines)
   list(APPEND imports "${dll}")
   if(NOT dll IN_LIST ALLOWED)
     list(APPEND faults "imports ${dll} statically: load it by its system path instead")
+  endif()
+endforeach()
+foreach(name IN LISTS RUNTIME_ONLY)
+  if(dump MATCHES "[ \t]${name}[\r\n]")
+    list(APPEND faults "imports ${name}, which older Windows lacks: look it up at run time")
+  endif()
+endforeach()
+foreach(text IN LISTS FORBIDDEN)
+  file(STRINGS "${FILE}" hits REGEX "${text}")
+  if(hits)
+    list(APPEND faults "carries \"${text}\", which only a test build may read")
   endif()
 endforeach()
 list(JOIN imports ", " shown)

@@ -160,10 +160,10 @@ TFormDef BackdropDef() {
 
 }  // namespace
 
-TFormSetup::TFormSetup(std::vector<std::string> args)
+TFormSetup::TFormSetup(std::vector<std::string> args, ISetupSystem& system)
     : TForm(BackdropDef()), Args(std::move(args)) {
   FormSetup = this;
-  SetupDriver = std::make_unique<TSetupDriver>(*this, System);
+  SetupDriver = std::make_unique<TSetupDriver>(*this, system);
   Timer1 = &AddTimer(1000, [this] { Timer1Timer(); });
   OnShow = [this] { FormShow(); };
   OnClose = [this](TCloseAction&) { SetupDriver->Close(); };

@@ -11,7 +11,8 @@
 
 class TFormSetup final : public TForm, public ISetupPages {
  public:
-  explicit TFormSetup(std::vector<std::string> args);
+  // system must outlive the form.
+  TFormSetup(std::vector<std::string> args, ISetupSystem& system);
   ~TFormSetup() override;
 
   TSetupDriver& Driver() { return *SetupDriver; }
@@ -35,7 +36,6 @@ class TFormSetup final : public TForm, public ISetupPages {
   void Timer1Timer();
 
   std::vector<std::string> Args;
-  TDefaultSetupSystem System;
   std::unique_ptr<TSetupDriver> SetupDriver;
   TOneShotTimer* Timer1 = nullptr;
 };

@@ -45,6 +45,7 @@ inline void Unload(HMODULE h) { FreeLibrary(h); }
 inline void DestroyIconHandle(HICON h) { DestroyIcon(h); }
 inline void DestroyMenuHandle(HMENU h) { DestroyMenu(h); }
 inline void FreeCoMem(void* p) { CoTaskMemFree(p); }
+inline void FreeLocal(void* p) { LocalFree(p); }
 }  // namespace handles_detail
 
 struct TFileHandle : THandle<HANDLE, handles_detail::CloseFile, nullptr> {
@@ -68,6 +69,7 @@ using TModuleHandle = THandle<HMODULE, handles_detail::Unload>;
 using TIconHandle = THandle<HICON, handles_detail::DestroyIconHandle>;
 using TMenuHandle = THandle<HMENU, handles_detail::DestroyMenuHandle>;
 using TCoMemory = THandle<void*, handles_detail::FreeCoMem>;
+using TLocalMemory = THandle<void*, handles_detail::FreeLocal>;
 
 // A COM interface pointer, released once.
 template <typename I>
@@ -102,6 +104,20 @@ class TComPtr {
 
  private:
   I* P = nullptr;
+};
+
+// CoInitializeEx / CoUninitialize, the latter only when the former succeeded.
+class TComApartment {
+ public:
+  explicit TComApartment(DWORD model) : Initialised(SUCCEEDED(CoInitializeEx(nullptr, model))) {}
+  ~TComApartment() {
+    if (Initialised) CoUninitialize();
+  }
+  TComApartment(const TComApartment&) = delete;
+  TComApartment& operator=(const TComApartment&) = delete;
+
+ private:
+  bool Initialised;
 };
 
 // GetDC / ReleaseDC.

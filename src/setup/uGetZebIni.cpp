@@ -67,14 +67,18 @@ std::string FindInstallation() {
   CutAtZeb(v);
   if (v.empty()) {
     try {
-      TRegExt reg("SOFTWARE\\Kro GmbH", true, TRegRoot::LocalMachine, false);
-      v = LowerAZ(reg.ReadString("Shared", "ZEB", ""));
+      v = LowerAZ(ReadMakerRegistration());
     } catch (const ERegistryError&) {
       v.clear();
     }
     CutAtZeb(v);
   }
   return v;
+}
+
+std::string ReadMakerRegistration() {
+  TRegExt maker("SOFTWARE\\Kro GmbH", true, TRegRoot::LocalMachine32, false);
+  return maker.ReadString("Shared", "ZEB", "");
 }
 
 std::string ZebLibraryDir(const std::string& dir) {

@@ -38,6 +38,10 @@ std::string GetZebValue(std::string_view name);
 // The installation folder recorded by the ZEB variable or, failing that, by the maker's
 // registration in the registry; empty when there is none.
 std::string FindInstallation();
+// The maker's registration, "SOFTWARE\Kro GmbH" "Shared"/"ZEB" under HKEY_LOCAL_MACHINE, in the
+// 32-bit view where the maker's other programs write it; empty when absent. Raises
+// ERegistryError when the value is there but cannot be read as a string.
+std::string ReadMakerRegistration();
 
 // An installation folder leads to its library folder "zeb"; a path holding "\zeb" is used as is.
 std::string ZebLibraryDir(const std::string& dir);

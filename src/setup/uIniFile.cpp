@@ -11,6 +11,22 @@ std::string_view TrimBlanks(std::string_view s) {
   return s;
 }
 
+// As the profile functions read a value: a pair of quotes around it, double or single, goes.
+std::string_view Unquote(std::string_view s) {
+  if (s.size() >= 2 && (s.front() == '"' || s.front() == '\'') && s.back() == s.front())
+    return s.substr(1, s.size() - 2);
+  return s;
+}
+
+// The first `limit` characters of UTF-8 text.
+std::string_view CutUtf8(std::string_view s, size_t limit) {
+  size_t chars = 0;
+  for (size_t i = 0; i < s.size(); ++i)
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 && chars++ == limit)
+      return s.substr(0, i);
+  return s;
+}
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -66,8 +82,13 @@ TIniFile TIniFile::Load(const std::string& path) {
 TIniFile TIniFile::FromText(std::string_view cp1252) {
   TIniFile ini;
   TSection* current = nullptr;
-  // Parsed in code page 1252, so that the length limit counts characters, not UTF-8 bytes.
+  // An editor's UTF-8 byte-order mark says the text is UTF-8, and must not become part of the
+  // first section's name. Without one the text is code page 1252, parsed as such, so that the
+  // length limit counts characters, not UTF-8 bytes.
   std::string_view rest = cp1252;
+  const bool utf8 = rest.starts_with("\xEF\xBB\xBF");
+  if (utf8) rest.remove_prefix(3);
+  const auto text = [utf8](std::string_view s) { return utf8 ? std::string(s) : Cp1252ToUtf8(s); };
   while (!rest.empty()) {
     size_t end = rest.find('\n');
     std::string_view line = rest.substr(0, end);
@@ -77,17 +98,17 @@ TIniFile TIniFile::FromText(std::string_view cp1252) {
     if (line.empty() || line.front() == ';') continue;
     if (line.front() == '[') {
       size_t close = line.find(']');
-      std::string name = Cp1252ToUtf8(
-          TrimBlanks(line.substr(1, close == std::string_view::npos ? close : close - 1)));
+      std::string name =
+          text(TrimBlanks(line.substr(1, close == std::string_view::npos ? close : close - 1)));
       ini.Sections.push_back({name, {}});
       current = &ini.Sections.back();
       continue;
     }
     size_t eq = line.find('=');
     if (!current || eq == std::string_view::npos) continue;
-    std::string_view value = TrimBlanks(line.substr(eq + 1));
-    if (value.size() > MaxValueLength) value = value.substr(0, MaxValueLength);
-    current->Entries.push_back({Cp1252ToUtf8(TrimBlanks(line.substr(0, eq))), Cp1252ToUtf8(value)});
+    std::string_view value = Unquote(TrimBlanks(line.substr(eq + 1)));
+    value = utf8 ? CutUtf8(value, MaxValueLength) : value.substr(0, MaxValueLength);
+    current->Entries.push_back({text(TrimBlanks(line.substr(0, eq))), text(value)});
   }
   return ini;
 }

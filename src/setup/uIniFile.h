@@ -1,7 +1,8 @@
 // INI files with the semantics of the Windows profile functions: section and key names match
-// without regard to letter case, values lose their surrounding blanks and are cut to 2,047
-// characters, the first occurrence of a key in the first matching section wins. Files are code
-// page 1252; values come back as UTF-8.
+// without regard to letter case, values lose their surrounding blanks, then a pair of quotes
+// around them, and are cut to 2,047 characters, the first occurrence of a key in the first
+// matching section wins. Files are code page 1252, or UTF-8 after a byte-order mark; values
+// come back as UTF-8.
 #pragma once
 
 #include <cstdint>

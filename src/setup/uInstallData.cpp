@@ -57,9 +57,10 @@ std::optional<TCertificateTable> FindCertificateTable(std::string_view head, int
 
 TDataRange InstallationDataRange(std::string_view head, int64_t fileSize) {
   TDataRange range;
+  range.FileSize = fileSize;
   if (fileSize < 0) return range;
   std::optional<TCertificateTable> table = FindCertificateTable(head, fileSize);
-  range.DataEnd = table ? table->Offset : fileSize;
+  range.DataEnd = table && table->Offset >= ARCHIVE_OFFSET ? table->Offset : fileSize;
   if (range.DataEnd > ARCHIVE_OFFSET) range.End = range.DataEnd;
   return range;
 }

@@ -1,7 +1,9 @@
 // Where a setup file keeps its installation data: the bytes appended to the executable at
 // ARCHIVE_OFFSET, up to the certificate table of a signature applied after packing, else up to
 // the end of the file. Signing tools append the table after our data and name it in the PE
-// header's security directory, so an unsigned and a signed setup carry the same archive.
+// header's security directory, so an unsigned and a signed setup carry the same archive. A stub
+// signed before its product was appended keeps its table inside the first ARCHIVE_OFFSET bytes,
+// where it ends nothing: only a table at or behind ARCHIVE_OFFSET ends the data.
 #pragma once
 
 #include <cstdint>
@@ -26,13 +28,14 @@ struct TCertificateTable {
 // wholly inside the file behind the headers (such a directory entry is not trusted).
 std::optional<TCertificateTable> FindCertificateTable(std::string_view head, int64_t fileSize);
 
-// The installation data of a setup file: [Begin, End). DataEnd is where the data stops (the
-// certificate table, or the file size; -1 for a missing file) and is the size the setup
-// reports when it carries no data.
+// The installation data of a setup file: [Begin, End). DataEnd is where the data stops (a
+// certificate table behind ARCHIVE_OFFSET, or the file size); FileSize (-1 for a missing file)
+// is the size the setup reports when it carries no data.
 struct TDataRange {
   int64_t Begin = ARCHIVE_OFFSET;
   int64_t End = ARCHIVE_OFFSET;
   int64_t DataEnd = -1;
+  int64_t FileSize = -1;
   bool Empty() const { return End <= Begin; }
   int64_t Size() const { return Empty() ? 0 : End - Begin; }
 };

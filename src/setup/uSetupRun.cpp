@@ -144,7 +144,7 @@ TStartResult TSetupDriver::StartSteps(const std::vector<std::string>& args) {
     const std::string head = size > 0 ? System.ReadHead(exePath, kPeHeadBytes) : std::string();
     source = LocateArchive(args, exePath, head, size);
     if (!source.HasData()) {
-      Pages.ShowMessage(NoInstallationDataMessage(Run.Language, source.Range.DataEnd));
+      Pages.ShowMessage(NoInstallationDataMessage(Run.Language, source.Range.FileSize));
       return TStartResult::Stop;
     }
   } else {

@@ -66,7 +66,7 @@ struct TLoadRequest {
 
 // Where the installation data is: the first argument when there is one (from its first byte,
 // the executable is not looked at), else the executable's own data. Empty when the executable
-// carries none: the caller shows NoInstallationDataMessage with range.DataEnd.
+// carries none: the caller shows NoInstallationDataMessage with range.FileSize.
 struct TArchiveSource {
   bool External = false;
   std::string Path;  // the argument, or the executable
@@ -166,8 +166,7 @@ class ISetupSystem {
   virtual void RebootWindows() = 0;
 };
 
-// The real system. The language name can be replaced for tests through the environment
-// variable KRO_SETUP_LANGUAGE_NAME, because Wine names every language in English.
+// The real system.
 class TDefaultSetupSystem : public ISetupSystem {
  public:
   std::string SystemLanguageName() override;

@@ -16,11 +16,7 @@
 #include <unistd.h>
 #endif
 
-std::string TDefaultSetupSystem::SystemLanguageName() {
-  std::optional<std::string> forced =
-      SystemHooks().GetEnv ? SystemHooks().GetEnv("KRO_SETUP_LANGUAGE_NAME") : std::nullopt;
-  return forced ? *forced : GetSystemLanguageName();
-}
+std::string TDefaultSetupSystem::SystemLanguageName() { return GetSystemLanguageName(); }
 
 std::string TDefaultSetupSystem::CurrentDirectory() {
 #ifdef _WIN32

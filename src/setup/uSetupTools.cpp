@@ -35,7 +35,8 @@ bool ReadDescription(TApplicationInfo& info, const std::string& folder) {
   // The library itself is always configured.
   if (info.NeededChars.find('Q') == std::string::npos) info.NeededChars += 'Q';
   info.FullInstallation = ini.ReadBool(S, "FullInstallation", false);
-  return true;
+  // Without a package there is nothing to unpack: say so now, not with an engine error later.
+  return !TrimControls(info.Package).empty();
 }
 
 TSystemHooks DefaultSystemHooks() {

@@ -49,8 +49,9 @@ class TApplicationInfo {
 };
 
 // Reads the description file InfFile in folder (where the preparation extracted it, normally
-// GetTempDir()) into info. False, changing nothing, when Package or InfFile is blank; a missing
-// file reads as all defaults and gives true.
+// GetTempDir()) into info. False, changing nothing, when Package or InfFile is blank; false too
+// when the description's Package is blank or missing (a missing file among them: its Package
+// reads empty).
 bool ReadDescription(TApplicationInfo& info, const std::string& folder);
 
 // Side effects that tests replace; the defaults are the real calls.

@@ -7,7 +7,6 @@
 namespace {
 
 const std::string kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-const std::string kMakerKey = "SOFTWARE\\Kro GmbH";
 const std::string kEnv = "Environment";
 
 std::string_view TrimBlanks(std::string_view s) {
@@ -55,8 +54,7 @@ bool MachineWideUpdateNeeded(const std::string& lib) {
   if (reg.ReadString(kEnv, "ZEB", "").empty() ||
       !PathContainsEntry(reg.ReadString(kEnv, "PATH", ""), lib))
     return true;
-  TRegExt maker(kMakerKey, true, TRegRoot::LocalMachine, false);
-  return maker.ReadString("Shared", "ZEB", "").empty();
+  return ReadMakerRegistration().empty();
 }
 
 // Writes ZEB and, when missing, the path entry into the Environment of reg.

@@ -1,6 +1,7 @@
 #include "class_Shortcut.h"
 
 #include <iterator>
+#include <string_view>
 
 int32_t FolderIdentifier(TFolderID id) {
   // CSIDL_DESKTOP, _PROGRAMS, _PERSONAL, _FAVORITES, _STARTUP, _SENDTO, _STARTMENU,
@@ -22,5 +23,10 @@ std::string WorkingDirectoryOf(const std::string& target) {
 std::string LinkFileName(const std::string& folderPath, const std::string& description) {
   std::string name = folderPath;
   if (name.empty() || name.back() != '\\') name += '\\';
-  return name + description + ".lnk";
+  for (char c : description) {
+    const bool bad = static_cast<unsigned char>(c) < 32 ||
+                     std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos;
+    name += bad ? '_' : c;
+  }
+  return name + ".lnk";
 }

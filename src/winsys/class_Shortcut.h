@@ -31,7 +31,9 @@ int32_t FolderIdentifier(TFolderID id);
 std::string LinkFolderPath(const std::string& specialPath, const std::string& folder);
 // The directory part of target with its trailing backslash, split at the last "\" or ":".
 std::string WorkingDirectoryOf(const std::string& target);
-// folderPath with a backslash ensured, then description + ".lnk".
+// folderPath with a backslash ensured, then description + ".lnk", where every character a file
+// name cannot hold (\ / : * ? " < > | and control characters) becomes "_": a title such as
+// "Kro Lohn 2/3" still names a link inside its folder.
 std::string LinkFileName(const std::string& folderPath, const std::string& description);
 
 class TShortcut {

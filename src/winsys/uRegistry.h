@@ -13,7 +13,10 @@
 #include <string_view>
 #include "uExceptions.h"
 
-enum class TRegRoot : uint8_t { CurrentUser, LocalMachine };
+// LocalMachine32 is HKEY_LOCAL_MACHINE as 32-bit programs see it (KEY_WOW64_32KEY): on 64-bit
+// Windows their SOFTWARE keys live apart from ours, and the maker's other programs are 32-bit.
+// Natively it is a store of its own, so tests can tell the two views apart.
+enum class TRegRoot : uint8_t { CurrentUser, LocalMachine, LocalMachine32 };
 enum class TRegAccess : uint8_t { Read, Full };
 enum class TRegType : uint8_t { String, ExpandString, Other };
 
@@ -77,12 +80,12 @@ class TMemoryRegistry : public TRegBackend {
   TNode* Find(TRegRoot root, std::string_view path);
 
  private:
-  TNode Roots[2];
+  TNode Roots[3];
 };
 
-// Wraps another backend; under the denied root every write, every creation of a key and every
-// opening with full access fails with kRegAccessDenied, as for a user without administrative
-// rights. Reads pass through.
+// Wraps another backend; under the denied root (both views of it for LocalMachine) every write,
+// every creation of a key and every opening with full access fails with kRegAccessDenied, as for a
+// user without administrative rights. Reads pass through.
 class TDenyWritesBackend : public TRegBackend {
  public:
   TDenyWritesBackend(TRegBackend& inner, TRegRoot denied) : Inner(inner), Denied(denied) {}

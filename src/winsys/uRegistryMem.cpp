@@ -111,6 +111,7 @@ TMemoryRegistry::TNode* TMemoryRegistry::Find(TRegRoot root, std::string_view pa
 
 std::unique_ptr<TRegKey> TDenyWritesBackend::Root(TRegRoot root) {
   std::unique_ptr<TRegKey> key = Inner.Root(root);
-  if (root != Denied) return key;
+  const bool machine = root != TRegRoot::CurrentUser;
+  if (root != Denied && !(machine && Denied == TRegRoot::LocalMachine)) return key;
   return std::make_unique<TDeniedKey>(std::move(key));
 }

@@ -11,25 +11,24 @@ namespace {
 
 REGSAM Sam(TRegAccess access) { return access == TRegAccess::Read ? KEY_READ : KEY_ALL_ACCESS; }
 
+// View is 0 or KEY_WOW64_32KEY; it goes with every key opened below, since a handle does not
+// carry it on to its subkeys.
 class TWinKey : public TRegKey {
  public:
   // A predefined root is not ours to close.
-  TWinKey(HKEY key, bool owned) : Key(key), Owned(owned) {}
-  ~TWinKey() override {
-    if (Owned) RegCloseKey(Key);
-  }
-  TWinKey(const TWinKey&) = delete;
-  TWinKey& operator=(const TWinKey&) = delete;
+  TWinKey(HKEY root, REGSAM view) : Key(root), View(view) {}
+  TWinKey(TKeyHandle owned, REGSAM view) : Owned(std::move(owned)), Key(Owned.Get()), View(view) {}
 
   long Open(std::string_view path, TRegAccess access, bool create,
             std::unique_ptr<TRegKey>& out) override {
     std::wstring wpath = Widen(path);
     HKEY key = nullptr;
+    const REGSAM sam = Sam(access) | View;
     LSTATUS rc = create ? RegCreateKeyExW(Key, wpath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                          Sam(access), nullptr, &key, nullptr)
-                        : RegOpenKeyExW(Key, wpath.c_str(), 0, Sam(access), &key);
+                                          sam, nullptr, &key, nullptr)
+                        : RegOpenKeyExW(Key, wpath.c_str(), 0, sam, &key);
     if (rc != ERROR_SUCCESS) return rc;
-    out = std::make_unique<TWinKey>(key, true);
+    out = std::make_unique<TWinKey>(TKeyHandle(key), View);
     return kRegOk;
   }
 
@@ -75,15 +74,17 @@ class TWinKey : public TRegKey {
   long Delete(std::string_view name) override { return RegDeleteValueW(Key, Widen(name).c_str()); }
 
  private:
+  TKeyHandle Owned;
   HKEY Key;
-  bool Owned;
+  REGSAM View;
 };
 
 class TWinRegistry : public TRegBackend {
  public:
   std::unique_ptr<TRegKey> Root(TRegRoot root) override {
+    if (root == TRegRoot::CurrentUser) return std::make_unique<TWinKey>(HKEY_CURRENT_USER, 0);
     return std::make_unique<TWinKey>(
-        root == TRegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, false);
+        HKEY_LOCAL_MACHINE, root == TRegRoot::LocalMachine32 ? KEY_WOW64_32KEY : REGSAM(0));
   }
 };
 

@@ -5,7 +5,10 @@ prefix, its pages recognised by their texts (probe.exe reads the windows), real 
 and clicks (xdotool), then files, registry values, shortcuts and zeb.ini checked byte for
 byte. A screenshot of every page is kept.
 
-usage: wholerun.py CASE SETUP.EXE KROPACK.EXE PROBE.EXE ARTEFACTS [SIGNTOOL]
+usage: wholerun.py CASE SETUP.EXE KROPACK.EXE PROBE.EXE ARTEFACTS TEST-SETUP.EXE
+
+SETUP.EXE is the program as shipped; TEST-SETUP.EXE the test build, which alone takes the system
+language's name from KRO_SETUP_LANGUAGE_NAME.
 """
 import os
 import re
@@ -16,7 +19,7 @@ import sys
 import tempfile
 import time
 
-CASE, STUB, KROPACK, PROBE, SHOTS = sys.argv[1:6]
+CASE, STUB, KROPACK, PROBE, SHOTS, TEST_STUB = sys.argv[1:7]
 ARCHIVE_OFFSET = 302080
 PREFIX = os.environ["WINEPREFIX"]
 DRIVE_C = os.path.join(PREFIX, "drive_c")
@@ -133,16 +136,16 @@ def write_files(root, files):
             fh.write(data)
 
 
-def build_setup(work, files, inf=None, name="Setup.exe"):
-    """Setup.exe with the product appended, as kropack builds it for shipping; the command
-    that starts it."""
+def build_setup(work, files, inf=None, name="Setup.exe", stub=None):
+    """Setup.exe with the product appended, as kropack builds it for shipping (from the test
+    build when stub says so); the command that starts it."""
     prod = os.path.join(work, "prod")
     write_files(prod, files)
     inf_path = os.path.join(work, "kro.inf")
     with open(inf_path, "wb") as fh:
         fh.write(inf if inf is not None else description())
     out = os.path.join(work, name)
-    wine(KROPACK, "setup", "--stub", winpath(STUB), "--inf", winpath(inf_path), "--package",
+    wine(KROPACK, "setup", "--stub", winpath(stub or STUB), "--inf", winpath(inf_path), "--package",
          winpath(prod), "-o", winpath(out))
     return [out]
 
@@ -330,7 +333,7 @@ NO_DATA = re.compile(r'^Setup (does not contain any installation data|enthält k
                      r'Installationsdaten)\. (Size|Größe)="(-?\d+)"$')
 CANNOT = re.compile(r"^Setup (can not be processed|kann nicht ausgeführt werden)!$")
 # Wine names every language in English, so the system default comes out English unless the
-# test gives the language name through the program's seam.
+# test build is given the language name through its seam.
 GERMAN_SYSTEM = {"KRO_SETUP_LANGUAGE_NAME": "Deutsch (Deutschland)"}
 
 ZEB_INI_FIRST = ("[Log]\r\nLevel=0\r\nFile=%TEMP%/zeb.log\r\nAppend=0\r\nSync=1\r\nHints=1\r\n\r\n"
@@ -662,9 +665,16 @@ def case_held_file(u, work):
 
 
 def case_language(u, work):
-    """The system language decides the first page; a flag decides every later one."""
+    """The system language decides the first page; a flag decides every later one. The shipped
+    program has no seam for the language: given the test build's variable it stays English."""
     fresh_machine()
-    launch = build_setup(work, product_files())
+    shipped = build_setup(work, product_files())
+    u.start(*shipped, env=GERMAN_SYSTEM)
+    first = u.wait(WELCOME, label="shipped-welcome").one(WELCOME).text
+    expect(first.startswith("Welcome"), f"the shipped program read the test seam: {first!r}")
+    cancel_page(u, "en")
+    expect(u.ended() == 0, "setup did not end cleanly")
+    launch = build_setup(work, product_files(), name="SetupTest.exe", stub=TEST_STUB)
     for system, flag, lang in ((GERMAN_SYSTEM, FLAG_EN, "en"), ({}, FLAG_DE, "de")):
         u.start(*launch, env=system)
         s = u.wait(WELCOME, label=f"welcome-{'de' if system else 'en'}")
@@ -732,25 +742,33 @@ def data_end(path):
 
 
 def case_signed(u, work):
-    """A setup file signed after building installs like an unsigned one; a signed stub
-    without data still says it holds none."""
-    fresh_machine()
+    """Signed in either order a setup file installs like an unsigned one: signed after
+    building, and built by kropack from a stub signed once beforehand, whose certificate table
+    inside the stub ends nothing. A signed stub without data says it holds none, with its size."""
     files = product_files()
-    exe = signed_copy(work, build_setup(work, files, description(libs=3, readme=""))[0])
-    expect(os.path.getsize(exe) > os.path.getsize(exe.replace("-signed", "")),
-           "signing added nothing")
-    u.start(exe)
-    enter_through(u, *WIZARD, (FINISH["en"], "finish"), prefix="signed-")
-    expect(u.ended() == 0, "setup did not end cleanly")
-    check_tree(variant_tree(files, "sa"))
-
     stub = os.path.join(work, "Stub.exe")
     shutil.copy(STUB, stub)
-    signed = signed_copy(work, stub)
-    # The size given is that of the program without its signature.
-    expect(data_end(signed) == os.path.getsize(stub) < os.path.getsize(signed),
+    signed_stub = signed_copy(work, stub)
+    expect(data_end(signed_stub) == os.path.getsize(stub) < os.path.getsize(signed_stub),
            "the signature does not follow the program")
-    bare_stub_case(u, signed, data_end(signed), label="signed-no-data")
+    inf = description(libs=3, readme="")
+    after = signed_copy(work, build_setup(work, files, inf)[0])
+    expect(os.path.getsize(after) > os.path.getsize(after.replace("-signed", "")),
+           "signing added nothing")
+    before = build_setup(work, files, inf, name="SignedStubSetup.exe", stub=signed_stub)[0]
+    expect(data_end(before) < ARCHIVE_OFFSET < os.path.getsize(before),
+           "the setup built from the signed stub keeps its table inside the stub")
+    for label, exe in (("signed-after-", after), ("signed-before-", before)):
+        fresh_machine()
+        u.start(exe)
+        enter_through(u, *WIZARD, (FINISH["en"], "finish"), prefix=label)
+        expect(u.ended() == 0, f"setup did not end cleanly ({label})")
+        check_tree(variant_tree(files, "sa"))
+
+    bare_stub_case(u, signed_stub, os.path.getsize(signed_stub), label="signed-no-data")
+    with open(signed_stub, "ab") as fh:
+        fh.write(bytes(ARCHIVE_OFFSET - os.path.getsize(signed_stub)))
+    bare_stub_case(u, signed_stub, ARCHIVE_OFFSET, label="signed-padded-no-data")
 
 
 def case_demo(u, work):

@@ -2,6 +2,8 @@
 // effect lands in one log, so a test compares the whole run order at once.
 #pragma once
 
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <optional>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "uExceptions.h"
+#include "uFileSys.h"
 #include "uInstallData.h"
 #include "uSetupPlatform.h"
 #include "uSetupRun.h"
@@ -210,6 +213,38 @@ inline void Sign(std::string& image, uint32_t tableSize) {
   PutLE(table, 6, 0x0002, 2);  // WIN_CERT_TYPE_PKCS_SIGNED_DATA
   image += table;
 }
+
+// The image signed by osslsigncode with a throw-away certificate, as a release engineer signs;
+// folder ends with a backslash. Natively only (the Windows build under Wine cannot start the
+// host's tools): nothing there, or when the tools are missing.
+inline std::optional<std::string> OsslSign(const std::string& image, const std::string& folder) {
+#ifdef _WIN32
+  (void)image, (void)folder;
+  return std::nullopt;
+#else
+  const std::string key = NativePath(folder + "sign.key"), cert = NativePath(folder + "sign.pem");
+  const std::string in = folder + "unsigned.exe", out = folder + "signed.exe";
+  if (!ReadWholeFile(folder + "sign.pem") &&
+      std::system(("openssl req -x509 -newkey rsa:2048 -nodes -keyout '" + key + "' -out '" + cert +
+                   "' -days 2 -subj '/CN=Kro GmbH Test' >/dev/null 2>&1")
+                      .c_str()) != 0)
+    return std::nullopt;
+  std::remove(NativePath(out).c_str());
+  {
+    fsys::TFile file = fsys::TFile::Create(NativePath(in));
+    if (!file.IsOpen() || file.Write(image.data(), image.size()) != int64_t(image.size()))
+      return std::nullopt;
+  }
+  if (std::system(("osslsigncode sign -certs '" + cert + "' -key '" + key +
+                   "' -n 'Kro Setup' -in '" + NativePath(in) + "' -out '" + NativePath(out) +
+                   "' >/dev/null 2>&1")
+                      .c_str()) != 0)
+    return std::nullopt;
+  return ReadWholeFile(out);
+#endif
+}
+#define KRO_NEED_OSSLSIGN(signedImage) \
+  if (!(signedImage)) GTEST_SKIP() << "osslsigncode and openssl are needed (scripts/bootstrap)"
 
 // driver_stub.exe, a real image of the Windows toolchain built beside the test program. A native
 // build on a machine without that toolchain has none: the tests that need it are skipped there.

@@ -14,8 +14,9 @@ struct TDescriptionFixture : testing::Test {
     Info.InfFile = "app.inf";
   }
   bool Read(const std::string& keys) {
-    PutFile(Folder + "app.inf", "[ApplicationInfo]\r\n" + keys);
-    Info.Package = "app.pak";  // a description without Package empties it
+    // A Package of the keys' own comes first and wins.
+    PutFile(Folder + "app.inf", "[ApplicationInfo]\r\n" + keys + "\r\nPackage=app.pak\r\n");
+    Info.Package = "app.pak";
     return ReadDescription(Info, Folder);
   }
 };
@@ -53,14 +54,49 @@ TEST_F(TDescriptionFixture, NeedsPackageAndDescription) {
   }
 }
 
-// A missing file reads as all defaults, and the description's empty Package wins.
+// A missing file reads as all defaults, and the description's empty Package wins: with nothing
+// to unpack the description fails.
 TEST_F(TDescriptionFixture, MissingFileGivesDefaults) {
   Info.InfFile = "absent.inf";
-  ASSERT_TRUE(ReadDescription(Info, Folder));
+  ASSERT_FALSE(ReadDescription(Info, Folder));
   EXPECT_EQ(Info.Package, "");
   EXPECT_EQ(Info.NeededChars, "Q");
   EXPECT_EQ(Info.LibsIncluded, 0);
   EXPECT_FALSE(Info.FullInstallation);
+}
+
+// Values read as the profile functions give them: quotes around a value go, a UTF-8 byte-order
+// mark neither hides the first section nor garbles its text; a blank Package fails the read.
+TEST_F(TDescriptionFixture, ProfileValues) {
+  struct {
+    const char* text;  // the whole file
+    bool read;
+    const char* title;
+    const char* package;
+  } cases[] = {
+      {"[ApplicationInfo]\r\nTitle=\"Kro Lohn\"\r\nPackage='kro.pak'\r\n", true, "Kro Lohn",
+       "kro.pak"},
+      {"[ApplicationInfo]\r\nTitle=  \" Kro \"  \r\nPackage=\"kro.pak\r\n", true, " Kro ",
+       "\"kro.pak"},
+      {"[ApplicationInfo]\r\nTitle=\"Kro\" \"Lohn\"\r\nPackage=a.pak\r\n", true, "Kro\" \"Lohn",
+       "a.pak"},
+      {"\xEF\xBB\xBF[ApplicationInfo]\r\nTitle=Gr\xC3\xB6\xC3\x9F"
+       "e\r\nPackage=kro.pak\r\n",
+       true,
+       "Gr\xC3\xB6\xC3\x9F"
+       "e",
+       "kro.pak"},
+      {"[ApplicationInfo]\r\nTitle=Kro\r\nPackage=\r\n", false, "Kro", ""},
+      {"[ApplicationInfo]\r\nTitle=Kro\r\nPackage=\"\"\r\n", false, "Kro", ""},
+      {"[ApplicationInfo]\r\nTitle=Kro\r\n", false, "Kro", ""},
+  };
+  for (const auto& c : cases) {
+    PutFile(Folder + "app.inf", c.text);
+    Info.Package = "app.pak";
+    EXPECT_EQ(ReadDescription(Info, Folder), c.read) << c.text;
+    EXPECT_EQ(Info.Title, c.title) << c.text;
+    EXPECT_EQ(Info.Package, c.package) << c.text;
+  }
 }
 
 // NeededChars is upper-cased and always holds one Q; LibsIncluded keeps its low 8 bits;

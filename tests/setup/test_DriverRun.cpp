@@ -82,18 +82,29 @@ TEST(DriverRun, SetupFileUnsignedAndSigned) {
   KRO_NEED_DRIVER_STUB();
   std::optional<std::string> stub = ReadStubImage();
   ASSERT_TRUE(stub);
-  for (bool signedFile : {false, true}) {
+  // 0 unsigned, 1 signed after packing, 2 the stub signed before, 3 and 4 the same signed by
+  // osslsigncode.
+  for (int signedFile : {0, 1, 2, 3, 4}) {
     const std::string scratch = MakeScratchFolder() + "\\";
+    const auto sign = [&](std::string& image, uint32_t tableSize) {
+      if (signedFile < 3) return Sign(image, tableSize);
+      std::optional<std::string> done = OsslSign(image, scratch);
+      if (done) image = *done;
+    };
+    if (signedFile >= 3 && !OsslSign(*stub, scratch)) continue;
     const std::string pak =
         Pack(scratch, "app.pak", {{"app.exe", std::string(40001, 'x')}, {"readme.txt", "Neu"}});
     const std::string inf =
         "[ApplicationInfo]\r\nTitle=Kro Demo\r\nVersion=2.02\r\nPackage=app.pak\r\n"
         "Readme=readme.txt\r\nLibsIncluded=0\r\n";
     const std::string outer = Pack(scratch, "outer.1", {{"app.inf", inf}, {"app.pak", pak}});
+    const bool after = signedFile == 1 || signedFile == 3,
+               before = signedFile == 2 || signedFile == 4;
     std::string setup = *stub;
+    if (before) sign(setup, 2000);
     setup.resize(ARCHIVE_OFFSET, '\0');
     setup += outer;
-    if (signedFile) Sign(setup, 2000);
+    if (after) sign(setup, 2000);
     PutFile(scratch + "Setup.exe", setup);
     const std::string dest = scratch + "dest";
     ASSERT_TRUE(fsys::ForceDirectories(NativePath(dest)));
@@ -113,7 +124,7 @@ TEST(DriverRun, SetupFileUnsignedAndSigned) {
       // A signature's table starts on an 8-byte boundary; the padding before it stays with
       // the data, and the archive reads past it.
       std::string expected = outer;
-      if (signedFile) expected.resize((ARCHIVE_OFFSET + outer.size() + 7) / 8 * 8 - ARCHIVE_OFFSET);
+      if (after) expected.resize((ARCHIVE_OFFSET + outer.size() + 7) / 8 * 8 - ARCHIVE_OFFSET);
       EXPECT_EQ(ReadWholeFile(pages.SeenWorkDir + "setup.1"), expected);
       driver.RunPages();
       EXPECT_FALSE(driver.Run.InstallFailed);
@@ -128,17 +139,19 @@ TEST(DriverRun, SetupFileUnsignedAndSigned) {
   }
 }
 
-// A signed setup file without data, and an unsigned one, report the size where data would
-// begin; nothing is prepared.
+// A setup file without data reports its own size, signed or not, before or after padding;
+// nothing is prepared.
 TEST(DriverRun, StubWithoutData) {
   KRO_NEED_DRIVER_STUB();
   std::optional<std::string> stub = ReadStubImage();
   ASSERT_TRUE(stub);
-  for (bool signedFile : {false, true}) {
+  // 0 unsigned and padded, 1 padded then signed, 2 signed then padded, 3 signed only.
+  for (int signedFile : {0, 1, 2, 3}) {
     const std::string scratch = MakeScratchFolder() + "\\";
     std::string setup = *stub;
-    setup.resize(ARCHIVE_OFFSET, '\0');
-    if (signedFile) Sign(setup, 3000);
+    if (signedFile >= 2) Sign(setup, 3000);
+    if (signedFile <= 2) setup.resize(ARCHIVE_OFFSET, '\0');
+    if (signedFile == 1) Sign(setup, 3000);
     PutFile(scratch + "Setup.exe", setup);
     TDriverLog log;
     TWorkingPages pages{log};
@@ -148,7 +161,34 @@ TEST(DriverRun, StubWithoutData) {
     EXPECT_EQ(log.Entries,
               (std::vector<std::string>{"message Setup enth\xC3\xA4lt keine Installationsdaten. "
                                         "Gr\xC3\xB6\xC3\x9F"
-                                        "e=\"302080\""}))
+                                        "e=\"" +
+                                        std::to_string(setup.size()) + "\""}))
         << signedFile;
+  }
+}
+
+// A description whose Package is empty (or only quotes) ends the start with the short message,
+// before any page, rather than with an engine error at unpacking.
+TEST(DriverRun, EmptyPackageCannotBeProcessed) {
+  KRO_NEED_DRIVER_STUB();
+  std::optional<std::string> stub = ReadStubImage();
+  ASSERT_TRUE(stub);
+  for (const char* package : {"", "\"\"", "  "}) {
+    const std::string scratch = MakeScratchFolder() + "\\";
+    const std::string pak = Pack(scratch, "app.pak", {{"app.exe", "x"}});
+    const std::string inf = std::string("[ApplicationInfo]\r\nTitle=Kro\r\nPackage=") + package +
+                            "\r\nLibsIncluded=0\r\n";
+    std::string setup = *stub;
+    setup.resize(ARCHIVE_OFFSET, '\0');
+    setup += Pack(scratch, "outer.1", {{"app.inf", inf}, {"app.pak", pak}});
+    PutFile(scratch + "Setup.exe", setup);
+    TDriverLog log;
+    TWorkingPages pages{log};
+    TScratchSystem system{log, NativePath(scratch + "Setup.exe"), ""};
+    TSetupDriver driver(pages, system);
+    EXPECT_EQ(driver.Start({}), TStartResult::Stop) << package;
+    EXPECT_EQ(log.Entries, (std::vector<std::string>{
+                               "load", "message Setup kann nicht ausgef\xC3\xBChrt werden!"}))
+        << package;
   }
 }

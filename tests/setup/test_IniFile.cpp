@@ -42,6 +42,27 @@ TEST(IniFile, ProfileLookupRules) {
   EXPECT_FALSE(ini.SectionExists("Missing"));
 }
 
+// Quotes: a matching pair around the trimmed value goes, once; anything else stays. A byte-order
+// mark makes the text UTF-8 and is no part of the first section's name.
+TEST(IniFile, QuotesAndByteOrderMark) {
+  TIniFile ini =
+      TIniFile::FromText("[S]\nA=\"x y\"\nB='x'\nC=\"x'\nD=\"\"\"\"\nE=\"\nF= \"  \" \nG=x\"y\"\n");
+  struct {
+    const char* key;
+    const char* value;
+  } cases[] = {{"A", "x y"}, {"B", "x"},  {"C", "\"x'"},  {"D", "\"\""},
+               {"E", "\""},  {"F", "  "}, {"G", "x\"y\""}};
+  for (const auto& c : cases) EXPECT_EQ(ini.ReadString("S", c.key, "-"), c.value) << c.key;
+  TIniFile bom = TIniFile::FromText("\xEF\xBB\xBF[S]\nK=\xC3\xA4\n");
+  EXPECT_TRUE(bom.SectionExists("S"));
+  EXPECT_EQ(bom.ReadString("S", "K", "-"), "\xC3\xA4");
+  std::string value(2'046, 'a');
+  TIniFile longBom = TIniFile::FromText("\xEF\xBB\xBF[S]\nK=" + value + "\xC3\xA4\xC3\xB6\n");
+  EXPECT_EQ(longBom.ReadString("S", "K", "-"), value + "\xC3\xA4");
+  // Without the mark the same bytes are code page 1252.
+  EXPECT_FALSE(TIniFile::FromText("\xEF[S]\nK=1\n").SectionExists("S"));
+}
+
 // Integer and boolean reads: an invalid number is missing, a boolean is any non-zero number.
 TEST(IniFile, IntegerAndBooleanReads) {
   TIniFile ini = TIniFile::FromText("[S]\nA=1\nB=-1\nC=0\nD=yes\nE=$10\n");

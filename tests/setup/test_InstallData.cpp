@@ -39,8 +39,9 @@ std::string PeHead(const TPeShape& s) {
 
 }  // namespace
 
-// The data runs from 302,080 to the certificate table when a trusted one is named, else to the
-// end; a setup without data, signed or not, reports where its data would have ended.
+// The data runs from 302,080 to the certificate table when a trusted one is named at or behind
+// 302,080, else to the end: a table inside the stub (signed before the product was appended)
+// ends nothing.
 TEST(InstallData, RangeFromHeaders) {
   const int64_t A = ARCHIVE_OFFSET;
   struct {
@@ -58,7 +59,12 @@ TEST(InstallData, RangeFromHeaders) {
       {"signed PE32", PeHead({.plus = false, .certOffset = 400000, .certSize = 2048}), 402048,
        400000, 400000},
       {"signed stub", PeHead({.certOffset = 302080, .certSize = 8000}), A + 8000, A, A},
-      {"signed small stub", PeHead({.certOffset = 20480, .certSize = 4000}), 24480, A, 20480},
+      {"signed small stub", PeHead({.certOffset = 20480, .certSize = 4000}), 24480, A, 24480},
+      {"stub signed, then data", PeHead({.certOffset = 240000, .certSize = 4000}), 400000, 400000,
+       400000},
+      {"table ending at the offset", PeHead({.certOffset = A - 8, .certSize = 8}), A + 99, A + 99,
+       A + 99},
+      {"stub signed, padded, no data", PeHead({.certOffset = 240000, .certSize = 4000}), A, A, A},
       // Directory entries that cannot be right are not trusted.
       {"table past the end", PeHead({.certOffset = 400000, .certSize = 4096}), 402048, 402048,
        402048},
@@ -78,13 +84,16 @@ TEST(InstallData, RangeFromHeaders) {
     EXPECT_EQ(range.Begin, A) << c.what;
     EXPECT_EQ(range.End, c.end) << c.what;
     EXPECT_EQ(range.DataEnd, c.dataEnd) << c.what;
+    EXPECT_EQ(range.FileSize, c.fileSize) << c.what;
     EXPECT_EQ(range.Empty(), c.end == A) << c.what;
   }
 }
 
-// A real MinGW-built executable, padded to the offset, with and without data, then signed:
-// the data found is exactly what was appended, and a signed stub still holds none.
-TEST(InstallData, RealExecutableSigned) {
+// A real MinGW-built executable signed in both orders, with and without data: signed after
+// packing, the data ends at the table; signed before (the stub signed once, each product
+// appended later), the table inside the stub ends nothing and the data runs to the end. Once
+// with a table as signing tools write it, once signed by osslsigncode itself.
+TEST(InstallData, RealExecutableSignedBothOrders) {
   KRO_NEED_DRIVER_STUB();
   std::optional<std::string> stub = ReadStubImage();
   ASSERT_TRUE(stub) << "driver_stub.exe beside the test program";
@@ -93,32 +102,49 @@ TEST(InstallData, RealExecutableSigned) {
 
   const std::string data = "QUILL archive bytes of odd length";
   const std::string scratch = MakeScratchFolder() + "\\";
-  for (bool withData : {false, true}) {
-    std::string image = *stub;
-    image.resize(ARCHIVE_OFFSET, '\0');
-    if (withData) image += data;
-    const size_t unsignedSize = image.size();
-    EXPECT_EQ(InstallationDataRange(image.substr(0, kPeHeadBytes), image.size()).End,
-              int64_t(unsignedSize));
-    Sign(image, 1504);
-    const std::string path = scratch + (withData ? "signed.exe" : "stub.exe");
-    PutFile(path, image);
-    // Through the file, as the setup reads its own executable.
-    std::optional<std::string> back = ReadWholeFile(path);
-    ASSERT_TRUE(back);
-    const TDataRange range =
-        InstallationDataRange(back->substr(0, kPeHeadBytes), GetFileSizeOf(path));
-    auto table = FindCertificateTable(back->substr(0, kPeHeadBytes), back->size());
-    ASSERT_TRUE(table) << withData;
-    EXPECT_EQ(table->Size, 1504);
-    EXPECT_EQ(range.Empty(), !withData);
-    EXPECT_EQ(range.DataEnd, table->Offset);
-    if (withData) {
-      // The padding to the table's 8-byte alignment stays with the data.
-      EXPECT_EQ(back->substr(range.Begin, data.size()), data);
-      EXPECT_EQ(range.End, int64_t((unsignedSize + 7) / 8 * 8));
-    } else {
-      EXPECT_EQ(range.DataEnd, ARCHIVE_OFFSET);
+  for (bool tool : {false, true}) {
+    const auto sign = [&](const std::string& image) -> std::optional<std::string> {
+      if (tool) return OsslSign(image, scratch);
+      std::string copy = image;
+      Sign(copy, 1504);
+      return copy;
+    };
+    if (tool) KRO_NEED_OSSLSIGN(sign(*stub));
+    for (bool before : {false, true}) {
+      for (bool withData : {false, true}) {
+        const std::string what = std::string(tool ? "osslsigncode" : "table") +
+                                 (before ? ", signed before" : ", signed after") +
+                                 (withData ? ", data" : ", no data");
+        std::string image = before ? *sign(*stub) : *stub;
+        image.resize(ARCHIVE_OFFSET, '\0');
+        if (withData) image += data;
+        const size_t unsignedSize = image.size();
+        if (!before) image = *sign(image);
+        const std::string path = scratch + "setup.exe";
+        PutFile(path, image);
+        // Through the file, as the setup reads its own executable.
+        std::optional<std::string> back = ReadWholeFile(path);
+        ASSERT_TRUE(back);
+        const TDataRange range =
+            InstallationDataRange(back->substr(0, kPeHeadBytes), GetFileSizeOf(path));
+        auto table = FindCertificateTable(back->substr(0, kPeHeadBytes), back->size());
+        ASSERT_TRUE(table) << what;
+        EXPECT_EQ(range.FileSize, int64_t(back->size())) << what;
+        EXPECT_EQ(range.Empty(), !withData) << what;
+        if (before) {
+          EXPECT_LT(table->Offset, ARCHIVE_OFFSET) << what;
+          EXPECT_EQ(range.End, withData ? int64_t(back->size()) : ARCHIVE_OFFSET) << what;
+        } else {
+          EXPECT_EQ(range.DataEnd, table->Offset) << what;
+          // The padding to the table's 8-byte alignment stays with the data.
+          if (withData) {
+            EXPECT_EQ(range.End, int64_t((unsignedSize + 7) / 8 * 8)) << what;
+          }
+        }
+        if (withData) {
+          EXPECT_EQ(back->substr(range.Begin, data.size()), data) << what;
+        }
+      }
     }
   }
 }

@@ -72,6 +72,7 @@ const std::string kMachineEnv = "SYSTEM\\CurrentControlSet\\Control\\Session Man
 const std::string kMaker = "SOFTWARE\\Kro GmbH\\Shared";
 const std::string kBootKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Setup";
 constexpr auto HKLM = TRegRoot::LocalMachine;
+constexpr auto HKLM32 = TRegRoot::LocalMachine32;
 constexpr auto HKCU = TRegRoot::CurrentUser;
 
 }  // namespace
@@ -166,6 +167,7 @@ struct TEnvironmentNT : testing::Test {
     Snapshot.Save(HKLM, kMachineEnv, "ZEB");
     Snapshot.Save(HKLM, kMachineEnv, "PATH");
     Snapshot.Save(HKLM, kMaker, "ZEB");
+    Snapshot.Save(HKLM32, kMaker, "ZEB");
     Snapshot.Save(HKCU, "Environment", "ZEB");
     Snapshot.Save(HKCU, "Environment", "PATH");
     for (int i = 0; OldPath.size() < 2'500; ++i)
@@ -198,6 +200,46 @@ TEST_F(TEnvironmentNT, MachineWide) {
   ASSERT_TRUE(user);
   EXPECT_EQ(user->Data, "%USERPROFILE%\\bin");
   EXPECT_EQ(user->Type, TRegType::ExpandString);
+}
+
+// A configured machine whose registration only the maker's 32-bit programs see, written there
+// with the plain Win32 calls a 32-bit program makes: the installation is found, and nothing
+// is rewritten. The same value in our own 64-bit view alone is no registration.
+TEST_F(TEnvironmentNT, MakerRegistrationIn32BitView) {
+  TSystemHooks hooks = DefaultSystemHooks();
+  hooks.GetEnv = [](const std::string&) { return std::optional<std::string>(); };
+  TSystemHooksOverride noZeb(hooks);
+  const std::wstring key = Widen(kMaker);
+  const auto put = [&](REGSAM view, const wchar_t* data) {
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view,
+                              nullptr, &raw, nullptr),
+              ERROR_SUCCESS);
+    TKeyHandle owner(raw);
+    if (data)
+      ASSERT_EQ(RegSetValueExW(raw, L"ZEB", 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                               DWORD((wcslen(data) + 1) * sizeof(wchar_t))),
+                ERROR_SUCCESS);
+    else
+      RegDeleteValueW(raw, L"ZEB");
+  };
+  SetRaw(HKLM, kMachineEnv, "ZEB", TRegValue{TRegType::String, "C:\\KRO\\ZEB"});
+  SetRaw(HKLM, kMachineEnv, "PATH", TRegValue{TRegType::ExpandString, "C:\\KRO\\ZEB;" + OldPath});
+
+  put(KEY_WOW64_64KEY, nullptr);
+  put(KEY_WOW64_32KEY, L"C:\\Kro\\Zeb");
+  ASSERT_FALSE(RawValue(HKLM, kMaker, "ZEB")) << "the prefix shares one view for both";
+  EXPECT_EQ(FindInstallation(), "c:\\kro");
+  ASSERT_EQ(SetupEnvironmentNT(Info), TEnvResult::Unchanged);
+  // Already configured: the user's own copies stay.
+  EXPECT_EQ(RawValue(HKCU, "Environment", "ZEB")->Data, "C:\\KRO\\ZEB");
+
+  put(KEY_WOW64_32KEY, nullptr);
+  put(KEY_WOW64_64KEY, L"C:\\Kro\\Zeb");
+  EXPECT_EQ(FindInstallation(), "");
+  ASSERT_EQ(SetupEnvironmentNT(Info), TEnvResult::MachineWide);
+  // Unregistered: the machine-wide update ran and cleaned the user's copies.
+  EXPECT_FALSE(RawValue(HKCU, "Environment", "ZEB"));
 }
 
 // Without the right to write HKEY_LOCAL_MACHINE the user's environment gets both.
@@ -236,28 +278,32 @@ class Shortcuts : public testing::Test {
   static inline std::unique_ptr<TShellFolderRedirect> Redirect;
 };
 
-std::string LinkTarget(const std::string& file) {
+// The target and the description the link file holds; empty when it cannot be loaded.
+std::pair<std::string, std::string> LinkTargetAndDescription(const std::string& file) {
   TComPtr<IShellLinkW> link;
   TComPtr<IPersistFile> persist;
-  wchar_t path[MAX_PATH] = {};
+  wchar_t path[MAX_PATH] = {}, description[INFOTIPSIZE] = {};
   if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                  link.PutVoid())) &&
       SUCCEEDED(link->QueryInterface(IID_IPersistFile, persist.PutVoid())) &&
-      SUCCEEDED(persist->Load(Widen(file).c_str(), STGM_READ)))
+      SUCCEEDED(persist->Load(Widen(file).c_str(), STGM_READ))) {
     link->GetPath(path, MAX_PATH, nullptr, 0);
-  return Narrow(path);
+    link->GetDescription(description, INFOTIPSIZE);
+  }
+  return {Narrow(path), Narrow(description)};
 }
 
 }  // namespace
 
-// Both links of a finished installation, to the program in its subfolder.
+// Both links of a finished installation, to the program in its subfolder; a title with
+// characters no file name holds names the files with "_" for them and stays the description.
 TEST_F(Shortcuts, ProgramMenuAndDesktop) {
   const std::string dest = MakeScratchFolder();
   ASSERT_TRUE(fsys::ForceDirectories(dest + "\\BIN"));
   PutFile(dest + "\\BIN\\admin.exe", "MZ");
   TApplicationInfo info(dest);
   info.Name = "BIN\\admin.exe";
-  info.Title = "Kro Setup Test " + std::to_string(GetCurrentProcessId());
+  const std::string pid = std::to_string(GetCurrentProcessId());
 
   TShortcut probe;
   probe.SetFolderID(fidPrograms);
@@ -266,11 +312,17 @@ TEST_F(Shortcuts, ProgramMenuAndDesktop) {
   probe.SetFolderID(fidDesktop);
   ASSERT_EQ(probe.GetSpecialFolderPath(), Desktop);
 
-  EXPECT_EQ(CreateShortcuts(info), 2);
-  for (const std::string& link :
-       {menu + "\\" + info.Title + ".lnk", Desktop + "\\" + info.Title + ".lnk"}) {
-    EXPECT_TRUE(SameTextAZ(LinkTarget(link), dest + "\\BIN\\admin.exe")) << link;
-    DeleteFileW(Widen(link).c_str());
+  for (const auto& [title, file] :
+       {std::pair{"Kro Setup Test " + pid, "Kro Setup Test " + pid},
+        {"Kro \"Lohn\" 2/3: A|B <" + pid + ">?*\\", "Kro _Lohn_ 2_3_ A_B _" + pid + "____"}}) {
+    info.Title = title;
+    EXPECT_EQ(CreateShortcuts(info), 2) << title;
+    for (const std::string& link : {menu + "\\" + file + ".lnk", Desktop + "\\" + file + ".lnk"}) {
+      auto [target, description] = LinkTargetAndDescription(link);
+      EXPECT_TRUE(SameTextAZ(target, dest + "\\BIN\\admin.exe")) << link;
+      EXPECT_EQ(description, title) << link;
+      DeleteFileW(Widen(link).c_str());
+    }
   }
   if (!menuExisted) RemoveDirectoryW(Widen(menu).c_str());
 }

@@ -12,6 +12,7 @@ const std::string kMachineEnv = "SYSTEM\\CurrentControlSet\\Control\\Session Man
 const std::string kUserEnv = "Environment";
 const std::string kMaker = "SOFTWARE\\Kro GmbH\\Shared";
 constexpr auto HKLM = TRegRoot::LocalMachine;
+constexpr auto HKLM32 = TRegRoot::LocalMachine32;  // where the maker's programs register
 constexpr auto HKCU = TRegRoot::CurrentUser;
 
 struct TSysFixture : testing::Test {
@@ -41,7 +42,7 @@ struct TSysFixture : testing::Test {
   void ConfiguredMachine(const std::string& path) {
     Put(HKLM, kMachineEnv, "ZEB", "C:\\KRO\\ZEB");
     Put(HKLM, kMachineEnv, "PATH", path, TRegType::ExpandString);
-    Put(HKLM, kMaker, "ZEB", "C:\\KRO\\ZEB");
+    Put(HKLM32, kMaker, "ZEB", "C:\\KRO\\ZEB");
   }
 };
 
@@ -100,28 +101,31 @@ TEST_F(TSysFixture, EnvironmentAlreadyConfigured) {
 TEST_F(TSysFixture, MachineWideUpdate) {
   struct {
     const char* machinePath;  // nullptr: absent
-    bool registered;
-    const char* userPath;  // nullptr: absent
+    int registered;           // the view holding the maker's registration; 0 none
+    const char* userPath;     // nullptr: absent
     const char* newMachinePath;
     const char* newUserPath;  // "(absent)" when deleted or never there
   } cases[] = {
-      {"%SystemRoot%\\system32", true, "C:\\KRO\\ZEB\\;C:\\TOOLS",
+      {"%SystemRoot%\\system32", 32, "C:\\KRO\\ZEB\\;C:\\TOOLS",
        "C:\\KRO\\ZEB;%SystemRoot%\\system32", "C:\\TOOLS"},
-      {nullptr, true, "C:\\KRO\\ZEB", "C:\\KRO\\ZEB", "(absent)"},
-      {"C:\\KRO\\ZEBRA", true, "C:\\KRO\\ZEBRA;C:\\TOOLS", "C:\\KRO\\ZEB;C:\\KRO\\ZEBRA",
+      {nullptr, 32, "C:\\KRO\\ZEB", "C:\\KRO\\ZEB", "(absent)"},
+      {"C:\\KRO\\ZEBRA", 32, "C:\\KRO\\ZEBRA;C:\\TOOLS", "C:\\KRO\\ZEB;C:\\KRO\\ZEBRA",
        "C:\\KRO\\ZEBRA;C:\\TOOLS"},
       // Path and variable in place, but no registration of the library: ZEB is rewritten.
-      {"C:\\KRO\\ZEB", false, "  C:\\KRO\\ZEB ", "C:\\KRO\\ZEB", "(absent)"},
+      {"C:\\KRO\\ZEB", 0, "  C:\\KRO\\ZEB ", "C:\\KRO\\ZEB", "(absent)"},
+      // A registration in the 64-bit view is not the maker's: the same.
+      {"C:\\KRO\\ZEB", 64, "  C:\\KRO\\ZEB ", "C:\\KRO\\ZEB", "(absent)"},
   };
   for (const auto& c : cases) {
     Registry.Find(HKLM, "")->Keys.clear();
     Registry.Find(HKCU, "")->Keys.clear();
+    Registry.Find(HKLM32, "")->Keys.clear();
     System.Broadcasts = 0;
     if (c.machinePath) {
       Put(HKLM, kMachineEnv, "PATH", c.machinePath, TRegType::ExpandString);
       Put(HKLM, kMachineEnv, "ZEB", "C:\\KRO\\ZEB");
     }
-    if (c.registered) Put(HKLM, kMaker, "ZEB", "C:\\KRO\\ZEB");
+    if (c.registered) Put(c.registered == 32 ? HKLM32 : HKLM, kMaker, "ZEB", "C:\\KRO\\ZEB");
     Put(HKCU, kUserEnv, "ZEB", "C:\\KRO\\ZEB");
     if (c.userPath) Put(HKCU, kUserEnv, "PATH", c.userPath, TRegType::ExpandString);
 

@@ -14,8 +14,9 @@ struct TZebFixture : testing::Test {
   TMemoryRegistry Registry;
   TRegistryOverride RegistryOverride{Registry};
 
-  void RegisterMaker(const std::string& zeb) {
-    TRegExt("SOFTWARE\\Kro GmbH", false, TRegRoot::LocalMachine).WriteString("Shared", "ZEB", zeb);
+  // The maker's 32-bit programs register in the 32-bit view.
+  void RegisterMaker(const std::string& zeb, TRegRoot view = TRegRoot::LocalMachine32) {
+    TRegExt("SOFTWARE\\Kro GmbH", false, view).WriteString("Shared", "ZEB", zeb);
   }
 };
 
@@ -47,6 +48,14 @@ TEST_F(TZebFixture, FindInstallationCuts) {
     if (c.registry) RegisterMaker(c.registry);
     EXPECT_EQ(FindInstallation(), c.expected) << (c.env ? c.env : "(unset)");
   }
+  // A registration in our own 64-bit view is none of the maker's.
+  System.Env.erase("ZEB");
+  TMemoryRegistry fresh;
+  TRegistryOverride reg(fresh);
+  RegisterMaker("C:\\KRO\\ZEB", TRegRoot::LocalMachine);
+  EXPECT_EQ(FindInstallation(), "");
+  RegisterMaker("D:\\KRO\\ZEB");
+  EXPECT_EQ(FindInstallation(), "d:\\kro");
 }
 
 // An installation folder leads to its library folder; UID names a file read before zeb.ini.

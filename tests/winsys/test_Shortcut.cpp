@@ -29,3 +29,22 @@ TEST(Shortcut, PathRules) {
   EXPECT_EQ(LinkFileName("C:\\Desk\\", "Prog"), "C:\\Desk\\Prog.lnk");
   EXPECT_EQ(LinkFileName("C:\\Menu\\Kro GmbH", "Zeb Admin"), "C:\\Menu\\Kro GmbH\\Zeb Admin.lnk");
 }
+
+// A title with characters no file name holds still names a link inside its folder: each of
+// them becomes "_", everything else (letters of code page 1252 as UTF-8 included) stays.
+TEST(Shortcut, LinkNamesFromAnyTitle) {
+  struct {
+    const char* title;
+    const char* file;
+  } cases[] = {
+      {"Kro Lohn 2/3", "C:\\D\\Kro Lohn 2_3.lnk"},
+      {"A\\B:C*D?E\"F<G>H|I", "C:\\D\\A_B_C_D_E_F_G_H_I.lnk"},
+      {"Tab\there", "C:\\D\\Tab_here.lnk"},
+      {"Gr\xC3\xB6\xC3\x9F"
+       "e (c) 2.0",
+       "C:\\D\\Gr\xC3\xB6\xC3\x9F"
+       "e (c) 2.0.lnk"},
+      {"..\\..\\evil", "C:\\D\\.._.._evil.lnk"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LinkFileName("C:\\D", c.title), c.file) << c.title;
+}
