@@ -216,6 +216,11 @@ LRESULT TTGButton::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
       MouseDown(WM_LBUTTONDOWN, wp, lp);
       return 0;
+    case WM_GETDLGCODE:
+      // Owner-drawn, the platform calls it a plain button; it is still a push button to the
+      // keyboard, so Enter presses it wherever it has the focus.
+      if (OwnerDraw) return DLGC_BUTTON | (Default ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+      break;
     case WM_KEYDOWN:
       if (wp == VK_SPACE) {
         // Space never presses the button; it opens the menu if there is one.

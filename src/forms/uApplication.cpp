@@ -8,6 +8,7 @@
 
 #include "uArchiveHooks_win.h"
 #include "uForms.h"
+#include "uHandles.h"
 #include "uText.h"
 
 namespace {
@@ -72,16 +73,13 @@ int RunMessageBox(TMessageKind kind, const std::string& text) {
   // Measure the message as the label will draw it.
   RECT area{0, 0, std::max(240, GetSystemMetrics(SM_CXSCREEN) / 2), 0};
   {
-    HDC dc = GetDC(nullptr);
-    HFONT font = CreateFontW(-fontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                             L"Tahoma");
-    HGDIOBJ old = SelectObject(dc, font);
+    TWindowDC dc(nullptr);
+    TGdiObject font(CreateFontW(-fontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
+                                0, L"Tahoma"));
+    TSelectGuard selected(dc.Get(), font.Get());
     const std::wstring wide = Widen(text.empty() ? std::string(" ") : text);
-    DrawTextW(dc, wide.c_str(), int(wide.size()), &area,
+    DrawTextW(dc.Get(), wide.c_str(), int(wide.size()), &area,
               DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-    SelectObject(dc, old);
-    DeleteObject(font);
-    ReleaseDC(nullptr, dc);
   }
   const bool two = kind == mkConfirmation;
   const int margin = 12, iconSize = 32, buttonW = 75, buttonH = 23, gap = 8;

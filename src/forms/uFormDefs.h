@@ -108,6 +108,17 @@ struct TFormDef {
   TFormColor Color = clFormBtnFace;
   const char* FontFace = "Tahoma";
   int FontHeight = 11;
+  // Frame, then Controls, make the form's one table: the frame holds the rows that the forms of
+  // one look share (the pages' bands and body), once for all of them.
+  std::span<const TControlDef> Frame = {};
   std::span<const TControlDef> Controls;
   std::span<const TTextDef> English;
 };
+
+// The rows of the form's table, frame first.
+inline std::size_t RowCount(const TFormDef& form) {
+  return form.Frame.size() + form.Controls.size();
+}
+inline const TControlDef& Row(const TFormDef& form, std::size_t i) {
+  return i < form.Frame.size() ? form.Frame[i] : form.Controls[i - form.Frame.size()];
+}

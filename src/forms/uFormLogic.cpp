@@ -18,17 +18,17 @@ std::string Named(const TControlDef& c) { return std::string("control \"") + c.N
 std::string CheckFormDef(const TFormDef& form) {
   if (form.ClientWidth < 0 || form.ClientHeight < 0) return "negative client size of the form";
   int defaults = 0, cancels = 0;
-  for (std::size_t i = 0; i < form.Controls.size(); ++i) {
-    const TControlDef& c = form.Controls[i];
+  for (std::size_t i = 0; i < RowCount(form); ++i) {
+    const TControlDef& c = Row(form, i);
     if (!c.Name || !*c.Name) return "control " + std::to_string(i) + " has no name";
     for (std::size_t j = 0; j < i; ++j)
-      if (Same(form.Controls[j].Name, c.Name)) return Named(c) + " is named twice";
+      if (Same(Row(form, j).Name, c.Name)) return Named(c) + " is named twice";
     if (Same(form.Name, c.Name)) return Named(c) + " has the form's own name";
     if (c.Width < 0 || c.Height < 0) return Named(c) + " has a negative size";
     if (c.Parent) {
       const TControlDef* parent = nullptr;
       for (std::size_t j = 0; j < i; ++j)
-        if (Same(form.Controls[j].Name, c.Parent)) parent = &form.Controls[j];
+        if (Same(Row(form, j).Name, c.Parent)) parent = &Row(form, j);
       if (!parent) return Named(c) + " names a parent that is not earlier in the table";
       if (!IsContainer(*parent)) return Named(c) + " names a parent that holds no controls";
     }
@@ -48,8 +48,8 @@ std::string CheckFormDef(const TFormDef& form) {
 }
 
 const TControlDef* FindControlDef(const TFormDef& form, std::string_view name) {
-  for (const TControlDef& c : form.Controls)
-    if (Same(c.Name, name)) return &c;
+  for (std::size_t i = 0; i < RowCount(form); ++i)
+    if (Same(Row(form, i).Name, name)) return &Row(form, i);
   return nullptr;
 }
 

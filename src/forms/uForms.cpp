@@ -215,8 +215,9 @@ HFONT TForm::FontFor(const char* face, int height, bool bold) {
 }
 
 void TForm::CreateControls() {
-  Controls.reserve(Design.Controls.size());
-  for (const TControlDef& d : Design.Controls) {
+  Controls.reserve(RowCount(Design));
+  for (std::size_t row = 0; row < RowCount(Design); ++row) {
+    const TControlDef& d = Row(Design, row);
     HWND parent = Wnd;
     const TControlDef* parentDef = nullptr;
     if (d.Parent) {
@@ -673,6 +674,24 @@ int RunApplication(TForm& mainForm) {
 // ---------------------------------------------------------------------------------------------
 // Keys
 
+namespace {
+
+// Tab into a group of radio buttons lands on its checked one, as in dialogs: an automatic
+// radio button takes the check with the focus, so landing on another would change the choice.
+HWND CheckedInGroup(HWND wnd) {
+  if (!(SendMessageW(wnd, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON)) return wnd;
+  HWND parent = GetParent(wnd);
+  for (HWND w = wnd;;) {
+    if ((SendMessageW(w, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) &&
+        SendMessageW(w, BM_GETCHECK, 0, 0) == BST_CHECKED)
+      return w;
+    w = GetNextDlgGroupItem(parent, w, FALSE);
+    if (!w || w == wnd) return wnd;
+  }
+}
+
+}  // namespace
+
 HWND TForm::DialogButton(std::uint32_t flag) const {
   for (const TControl& c : Controls)
     if ((c.Def->Style & flag) && IsWindowVisible(c.Wnd) && IsWindowEnabled(c.Wnd)) return c.Wnd;
@@ -688,6 +707,15 @@ void TForm::ClickWindow(HWND wnd) {
     return;
   }
   if (c->Click) c->Click();
+}
+
+bool TForm::ClickFocusedPushButton() {
+  HWND focus = GetFocus();
+  if (!focus || !ByWindow(focus) ||
+      !(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+    return false;
+  ClickWindow(focus);
+  return true;
 }
 
 bool TForm::HandleKeyDown(HWND target, WPARAM& key) {
@@ -745,7 +773,7 @@ bool TForm::HandleKeyDown(HWND target, WPARAM& key) {
     case kaPrevControl:
       if (HWND next =
               GetNextDlgTabItem(Wnd, target == Wnd ? nullptr : target, action == kaPrevControl))
-        ::SetFocus(next);
+        ::SetFocus(CheckedInGroup(next));
       break;
   }
   SuppressChar = true;
@@ -792,11 +820,16 @@ bool TForm::HandleChar(HWND target, WPARAM& ch, bool alt) {
 // ---------------------------------------------------------------------------------------------
 // Window procedures
 
-void TForm::PaintBackground(HDC dc, const RECT& r) {
-  HBRUSH b = CreateSolidBrush(ResolveColor(Design.Color));
-  FillRect(dc, &r, b);
-  DeleteObject(b);
+namespace {
+
+void FillSolid(HDC dc, const RECT& r, COLORREF color) {
+  TGdiObject brush(CreateSolidBrush(color));
+  FillRect(dc, &r, static_cast<HBRUSH>(brush.Get()));
 }
+
+}  // namespace
+
+void TForm::PaintBackground(HDC dc, const RECT& r) { FillSolid(dc, r, ResolveColor(Design.Color)); }
 
 LRESULT TForm::ColorStatic(HWND control, HDC dc) {
   TControl* c = ByWindow(control);
@@ -953,10 +986,8 @@ LRESULT TForm::HandleControlMessage(TControl& c, UINT msg, WPARAM wp, LPARAM lp)
       if (c.Def->Kind == ckPanel) {
         RECT r;
         GetClientRect(wnd, &r);
-        HBRUSH b = CreateSolidBrush(
-            ResolveColor(c.Def->Color == clFormNone ? Design.Color : c.Def->Color));
-        FillRect(reinterpret_cast<HDC>(wp), &r, b);
-        DeleteObject(b);
+        FillSolid(reinterpret_cast<HDC>(wp), r,
+                  ResolveColor(c.Def->Color == clFormNone ? Design.Color : c.Def->Color));
         return 1;
       }
       break;

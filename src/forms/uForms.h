@@ -159,6 +159,9 @@ class TForm {
   void SetFocus(std::string_view name);
   // Clicks an enabled control as the user would: handlers run, a check box toggles.
   void Click(std::string_view name);
+  // When the focus is on one of the form's push buttons (any control that says so to the
+  // keyboard, owner-drawn or not), clicks it and gives true.
+  bool ClickFocusedPushButton();
   // List boxes.
   void SetItems(std::string_view name, const std::vector<std::string>& items);
   void AddItem(std::string_view name, std::string_view item);

@@ -5,15 +5,10 @@
 namespace {
 
 const TControlDef kControls[] = {
-    HeaderBand(),
     TitleLabel("Setup fortsetzen oder abbrechen?"),
-    HeaderRule(),
-    ButtonBand(),
-    ButtonRule(),
     // First in the tab order: continuing has the focus when the dialog opens.
     PageButton("BtnNext", 250, 95, "&Fortsetzen"),
     PageButton("BtnCancel", 352, 97, "&Abbrechen"),
-    Body(),
     BodyLabel("Label1", 40, 64, 400, 14, "Die Installation ist noch nicht abgeschlossen!", 0),
     BodyLabel("Label2", 40, 88, 400, 14,
               "Möchten Sie das Setup-Programm fortsetzen oder abbrechen?", 0),
@@ -31,6 +26,7 @@ const TFormDef kDialogCancel{.Name = "DialogCancel",
                              .Caption = "Kro Setup",
                              .ClientWidth = kEntryPageWidth,
                              .ClientHeight = 286,
+                             .Frame = kEntryFrame,
                              .Controls = kControls,
                              .English = kEnglishTexts};
 

@@ -11,16 +11,11 @@
 namespace {
 
 const TControlDef kControls[] = {
-    HeaderBand(),
     TitleLabel("Installation vorbereiten"),
-    HeaderRule(),
-    ButtonBand(),
-    ButtonRule(),
     PageButton("BtnChangeTarget", 16, 137, "Installationsort ändern", &kButtonProps, csHidden),
     PageButton("BtnBack", 182, 83, "&Zurück"),
     PageButton("BtnNext", 266, 81, "&Weiter"),
     PageButton("BtnCancel", 360, 97, "&Abbrechen"),
-    Body(),
     BodyLabel("LabelFoundOne", 16, 16, 433, 39,
               "Setup hat eine bereits bestehende Kro-Installation auf Ihrem Computer gefunden und "
               "wird diese jetzt aktualisieren. Wenn Sie damit einverstanden sind, klicken Sie auf "
@@ -122,6 +117,7 @@ const TFormDef kSetupdialogHome{.Name = "SetupdialogHome",
                                 .ClientWidth = kEntryPageWidth,
                                 .ClientHeight = 426,
                                 .KeyPreview = true,
+                                .Frame = kEntryFrame,
                                 .Controls = kControls,
                                 .English = kEnglishTexts};
 

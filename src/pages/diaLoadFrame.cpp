@@ -3,17 +3,6 @@
 #include "uControlDefs.h"
 #include "uForms.h"
 
-namespace {
-
-const TXPanelProps kBand = PinstripeBand();
-const TGradientProps kBody{clWindow, cl3DLight, gdTopToBottom};
-const TTGButtonProps kButton{};
-
-constexpr TFormColor kAmber = 0x3CC8FF;  // RGB 255, 200, 60
-constexpr TFormColor kInactiveCaption = FormSystemColor(3);
-
-}  // namespace
-
 std::vector<TControlDef> FramedPage(const TPageFrame& f, std::span<const TControlDef> body) {
   const int bandTop = f.ClientHeight - kButtonBandHeight;
   std::vector<TControlDef> rows = {
@@ -23,7 +12,7 @@ std::vector<TControlDef> FramedPage(const TPageFrame& f, std::span<const TContro
        .Height = f.HeaderHeight,
        .Style = csContainer,
        .Create = CreateFromDef<TXPanel, TControlDef>,
-       .Param = &kBand},
+       .Param = &kBandProps},
       {.Kind = ckLabel,
        .Name = "LabelTitel",
        .Left = f.TitleLeft,
@@ -39,7 +28,7 @@ std::vector<TControlDef> FramedPage(const TPageFrame& f, std::span<const TContro
        .Width = kPageWidth,
        .Height = 2,
        .Parent = "XPanel1",
-       .Color = kAmber},
+       .Color = kAmberRule},
       {.Kind = ckPanel,
        .Name = "Panel4",
        .Top = f.HeaderHeight,
@@ -55,7 +44,7 @@ std::vector<TControlDef> FramedPage(const TPageFrame& f, std::span<const TContro
        .Parent = "Panel4",
        .Align = alClient,
        .Create = CreateFromDef<TGradient, TControlDef>,
-       .Param = &kBody},
+       .Param = &kBodyProps},
       {.Kind = ckCustom,
        .Name = "Panel2",
        .Top = bandTop,
@@ -63,13 +52,13 @@ std::vector<TControlDef> FramedPage(const TPageFrame& f, std::span<const TContro
        .Height = kButtonBandHeight,
        .Style = csContainer,
        .Create = CreateFromDef<TXPanel, TControlDef>,
-       .Param = &kBand},
+       .Param = &kBandProps},
       {.Kind = ckShape,
        .Name = "Shape1",
        .Width = kPageWidth,
        .Height = 2,
        .Parent = "Panel2",
-       .Color = kInactiveCaption},
+       .Color = kInactiveCaptionRule},
       {.Kind = ckCustom,
        .Name = "BtnCancel",
        .Left = f.CancelLeft,
@@ -79,7 +68,7 @@ std::vector<TControlDef> FramedPage(const TPageFrame& f, std::span<const TContro
        .Caption = f.CancelCaption,
        .Parent = "Panel2",
        .Create = CreateFromDef<TTGButton, TControlDef>,
-       .Param = &kButton},
+       .Param = &kButtonProps},
   };
   for (TControlDef row : body) {
     if (!row.Parent) row.Parent = "Gradient1";
@@ -105,6 +94,12 @@ TFormDef FramedForm(const char* name, std::span<const TControlDef> controls,
 
 void CloseOnButtonAndEnter(TForm& form, const char* button) {
   form.OnClick(button, [&form] { form.Close(); });
+  // Taken as it goes down, before a focused button (the readme's print button) could take it.
+  form.OnKeyDown = [&form](WORD& key, TShiftState) {
+    if (key != VK_RETURN) return;
+    key = 0;
+    form.Close();
+  };
   form.OnKeyPress = [&form](wchar_t& key) {
     if (key != L'\r') return;
     key = 0;

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "diaPageFrame.h"
 #include "uFormDefs.h"
 
 struct TPageFrame {
@@ -24,9 +25,6 @@ struct TPageFrame {
 // The cancel confirmation as the backdrop offers it: true when the user chose to continue.
 using TConfirmContinue = std::function<bool()>;
 
-inline constexpr int kPageWidth = 472;
-inline constexpr int kButtonBandHeight = 33;
-
 // The frame's rows followed by body's, which sit in the body (Gradient1) unless they name
 // another parent.
 std::vector<TControlDef> FramedPage(const TPageFrame& frame, std::span<const TControlDef> body);
@@ -36,5 +34,6 @@ TFormDef FramedForm(const char* name, std::span<const TControlDef> controls,
                     std::span<const TTextDef> english, int clientHeight = 286);
 
 class TForm;
-// The outcome pages' only ways out: a click on button, or Enter (consumed) anywhere on the page.
+// The outcome pages' only ways out: a click on button, or Enter (consumed) whichever control
+// has the focus; Enter never presses a focused button.
 void CloseOnButtonAndEnter(TForm& form, const char* button = "BtnCancel");

@@ -17,9 +17,6 @@
 
 namespace {
 
-const TXPanelProps kBand = PinstripeBand();
-const TTGButtonProps kButton{};
-
 constexpr int kDesignWidth = 472, kDesignHeight = 320;
 constexpr int kMaxTextLength = 16108864;
 
@@ -31,7 +28,7 @@ const TControlDef kControls[] = {
      .Style = csContainer,
      .Align = alTop,
      .Create = CreateFromDef<TXPanel, TControlDef>,
-     .Param = &kBand},
+     .Param = &kBandProps},
     {.Kind = ckLabel,
      .Name = "Label6",
      .Left = 16,
@@ -56,7 +53,7 @@ const TControlDef kControls[] = {
      .Height = 2,
      .Parent = "XPanel1",
      .Align = alBottom,
-     .Color = 0x3CC8FF},
+     .Color = kAmberRule},
     {.Kind = ckCustom,
      .Name = "Panel2",
      .Top = kDesignHeight - kButtonBandHeight,
@@ -65,7 +62,7 @@ const TControlDef kControls[] = {
      .Style = csContainer,
      .Align = alBottom,
      .Create = CreateFromDef<TXPanel, TControlDef>,
-     .Param = &kBand},
+     .Param = &kBandProps},
     {.Kind = ckCustom,
      .Name = "TGButton1",
      .Left = 16,
@@ -75,7 +72,7 @@ const TControlDef kControls[] = {
      .Caption = "&Drucken",
      .Parent = "Panel2",
      .Create = CreateFromDef<TTGButton, TControlDef>,
-     .Param = &kButton},
+     .Param = &kButtonProps},
     {.Kind = ckCustom,
      .Name = "BtnCancel",
      .Left = 352,
@@ -86,7 +83,7 @@ const TControlDef kControls[] = {
      .Style = csAnchorRight,
      .Parent = "Panel2",
      .Create = CreateFromDef<TTGButton, TControlDef>,
-     .Param = &kButton},
+     .Param = &kButtonProps},
     {.Kind = ckPanel,
      .Name = "Panel1",
      .Top = 65,

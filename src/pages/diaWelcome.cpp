@@ -6,15 +6,10 @@
 namespace {
 
 const TControlDef kControls[] = {
-    HeaderBand(),
     TitleLabel("Installation vorbereiten"),
-    HeaderRule(),
-    ButtonBand(),
-    ButtonRule(),
     PageButton("BtnBack", 182, 83, "&Zurück", &kDisabledButtonProps),
     PageButton("BtnNext", 266, 81, "&Weiter"),
     PageButton("BtnCancel", 360, 97, "&Abbrechen"),
-    Body(),
     BodyLabel("Label1", 32, 40, 417, 39,
               "Willkommen zum Installationsprogramm der Kro GmbH. Dieses Programm installiert "
               "Ihre neue Kro-Software auf Ihrem Computer."),
@@ -68,6 +63,7 @@ const TFormDef kSetupdialogWelcome{.Name = "SetupdialogWelcome",
                                    .ClientWidth = kEntryPageWidth,
                                    .ClientHeight = 286,
                                    .KeyPreview = true,
+                                   .Frame = kEntryFrame,
                                    .Controls = kControls,
                                    .English = kEnglishTexts};
 

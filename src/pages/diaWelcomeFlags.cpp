@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "uHandles.h"
 #include "uText.h"
 
 const TFlagPicture kFlagGermany{{
@@ -84,10 +85,8 @@ LRESULT CALLBACK FlagProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(w, &ps);
-      PaintFlag(w, dc);
-      EndPaint(w, &ps);
+      TPaintGuard paint(w);
+      PaintFlag(w, paint.Get());
       return 0;
     }
     case WM_PRINTCLIENT:

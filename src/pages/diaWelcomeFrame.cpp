@@ -9,10 +9,6 @@ TXPanelProps PlainBand(TColor color) {
   return p;
 }
 
-const TXPanelProps kBandProps = PlainBand(clWindow);
-const TGradientProps kBodyProps{
-    .ColorStart = clWindow, .ColorEnd = cl3DLight, .GradientDirection = gdTopToBottom};
-const TTGButtonProps kButtonProps{};
 const TTGButtonProps kDisabledButtonProps{.Enabled = false};
 
 TWizardProtocol::TWizardProtocol(TForm& form, TSetupRun& run) : Form(form), Run(run) {
@@ -45,6 +41,8 @@ void TWizardProtocol::CloseWith(TClosingReason reason) {
 void TWizardProtocol::KeyDown(WORD& key) {
   if (key != VK_RETURN) return;
   key = 0;
+  // A button the user moved the focus to is the one Enter presses, as in dialogs.
+  if (Form.ClickFocusedPushButton()) return;
   if (Form.Enabled("BtnNext") && Form.Visible("BtnNext")) Form.Click("BtnNext");
 }
 

@@ -5,21 +5,17 @@
 
 #include <functional>
 
+#include "diaPageFrame.h"
 #include "diaWelcomeLogic.h"
 #include "uControlDefs.h"
 #include "uFormDefs.h"
 #include "uForms.h"
 #include "uSetupRun.h"
 
-inline constexpr int kEntryPageWidth = 472;
-inline constexpr TFormColor kAmberRule = 0x3CC8FF;                      // RGB 255,200,60
-inline constexpr TFormColor kInactiveCaptionRule = FormSystemColor(3);  // inactive caption
+inline constexpr int kEntryPageWidth = kPageWidth;
 
 // A band without bevels in one colour.
 TXPanelProps PlainBand(TColor color);
-extern const TXPanelProps kBandProps;
-extern const TGradientProps kBodyProps;
-extern const TTGButtonProps kButtonProps;
 extern const TTGButtonProps kDisabledButtonProps;
 
 constexpr TControlDef HeaderBand(int height = 41, const void* props = &kBandProps) {
@@ -77,6 +73,11 @@ constexpr TControlDef Body() {
           .Create = &CreateFromDef<TGradient, TControlDef>,
           .Param = &kBodyProps};
 }
+// The frame the entry pages share, laid before each page's own rows (its title, buttons and
+// body controls): header band and rule, button band and rule, body.
+inline constexpr TControlDef kEntryFrame[] = {HeaderBand(), HeaderRule(), ButtonBand(),
+                                              ButtonRule(), Body()};
+
 constexpr TControlDef PageButton(const char* name, int left, int width, const char* caption,
                                  const TTGButtonProps* props = &kButtonProps,
                                  std::uint32_t style = 0) {
@@ -106,7 +107,8 @@ constexpr TControlDef BodyLabel(const char* name, int left, int top, int width, 
 }
 
 // Back, Next and Cancel end the page through its close query, which moves run.PageNo; the close
-// box counts as Cancel. Enter clicks Next while it is enabled and is consumed either way.
+// box counts as Cancel. Enter presses the push button that has the focus, otherwise Next while
+// it is enabled, and is consumed either way.
 class TWizardProtocol {
  public:
   TWizardProtocol(TForm& form, TSetupRun& run);

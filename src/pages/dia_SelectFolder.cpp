@@ -3,6 +3,7 @@
 #include "diaWelcomeFrame.h"
 #include "dia_SelectFolderLogic.h"
 #include "dia_SelectFolderTree.h"
+#include "uHandles.h"
 #include "uText.h"
 
 namespace {
@@ -35,20 +36,6 @@ const TFormDef kFormSelectFolder{.Name = "FormSelectFolder",
                                  .Controls = kControls,
                                  .English = kEnglishTexts};
 
-// COM for the shell namespace, released only when this call started it.
-class TComScope {
- public:
-  TComScope() : Started(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~TComScope() {
-    if (Started) CoUninitialize();
-  }
-  TComScope(const TComScope&) = delete;
-  TComScope& operator=(const TComScope&) = delete;
-
- private:
-  bool Started;
-};
-
 bool IsDirectory(const std::string& path) {
   const DWORD a = GetFileAttributesW(Widen(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
@@ -68,7 +55,7 @@ void ChangeToExecutableFolder() {
 std::string SelectFolder(const std::string& initialFolder, std::int32_t language) {
   std::string result = initialFolder;
   {
-    TComScope com;
+    TComApartment com(COINIT_APARTMENTTHREADED);  // the shell namespace needs COM
     TForm form(kFormSelectFolder);
     TShellFolderTree tree(form.Control("FolderTree"));
     // The tree's notifications come to the form; the tree object answers them while it lives

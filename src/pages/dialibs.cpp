@@ -6,15 +6,10 @@
 namespace {
 
 const TControlDef kControls[] = {
-    HeaderBand(),
     TitleLabel("Bibliothek auswählen"),
-    HeaderRule(),
-    ButtonBand(),
-    ButtonRule(),
     PageButton("BtnBack", 182, 83, "&Zurück"),
     PageButton("BtnNext", 266, 81, "&Weiter"),
     PageButton("BtnCancel", 360, 97, "&Abbrechen"),
-    Body(),
     BodyLabel("Label1", 32, 8, 409, 28,
               "Sie müssen jetzt entscheiden, ob eine bzw. welche Bibliothek installiert werden "
               "soll."),
@@ -64,6 +59,7 @@ const TFormDef kSetupdialogLibs{.Name = "SetupdialogLibs",
                                 .ClientWidth = kEntryPageWidth,
                                 .ClientHeight = 346,
                                 .KeyPreview = true,
+                                .Frame = kEntryFrame,
                                 .Controls = kControls,
                                 .English = kEnglishTexts};
 
@@ -82,6 +78,8 @@ void ShowLibs(TSetupRun& run) {
     form.SetItemIndex("ListeBibliotheken", PreselectedItem(variant));
     form.SetText("LblAktLib",
                  InstalledLibraryText(variant, run.AppInfo.FirstInstallation, run.Language));
+    // The choice has the focus, not Back (the first button), which Enter would press.
+    form.SetFocus("ListeBibliotheken");
   };
   protocol.NextStep = [&] {
     run.AppInfo.LibVariant = CommittedVariant(form.ItemIndex("ListeBibliotheken"));

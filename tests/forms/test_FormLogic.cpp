@@ -71,6 +71,41 @@ TEST(FormDef, BrokenTablesAreNamed) {
   for (const Case& c : cases) EXPECT_EQ(CheckFormDef(Page(c.Controls, c.English)), c.Expected);
 }
 
+// A shared frame and the form's own rows make one table: the rows may sit in the frame's
+// containers, find its rows and texts, and clash with its names.
+TEST(FormDef, FrameAndRowsAreOneTable) {
+  const TControlDef frame[] = {{.Kind = ckPanel, .Name = "Band"},
+                               {.Name = "Rule", .Parent = "Band"}};
+  struct Case {
+    std::vector<TControlDef> Controls;
+    std::vector<TTextDef> English;
+    std::string Expected;
+  };
+  const std::vector<Case> cases = {
+      {{{.Name = "Title", .Parent = "Band"}}, {{"Rule", "r"}, {"Title", "t"}}, ""},
+      {{{.Name = "Rule"}}, {}, "control \"Rule\" is named twice"},
+      {{{.Name = "A", .Parent = "Rule"}},
+       {},
+       "control \"A\" names a parent that holds no controls"},
+      {{{.Name = "A", .Parent = "B"}, {.Kind = ckPanel, .Name = "B"}},
+       {},
+       "control \"A\" names a parent that is not earlier in the table"},
+  };
+  for (const Case& c : cases) {
+    TFormDef f = Page(c.Controls, c.English);
+    f.Frame = frame;
+    EXPECT_EQ(CheckFormDef(f), c.Expected);
+  }
+  const TControlDef own[] = {{.Name = "Title", .Caption = "Titel"}};
+  TFormDef f = Page(own);
+  f.Frame = frame;
+  ASSERT_EQ(RowCount(f), 3u);
+  EXPECT_STREQ(Row(f, 0).Name, "Band");
+  EXPECT_STREQ(Row(f, 2).Name, "Title");
+  EXPECT_EQ(FindControlDef(f, "Rule"), &frame[1]);
+  EXPECT_STREQ(CaptionFor(f, "Title", 0), "Titel");
+}
+
 // German comes from the control table, English from the text table where it has an entry.
 TEST(FormDef, CaptionForLanguage) {
   const TFormDef f = Page(kPage, kEnglish);

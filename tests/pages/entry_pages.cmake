@@ -13,13 +13,13 @@ if(WIN32)
   # The pages as real windows on a virtual display, driven by real keys and clicks; a screenshot
   # of each page is kept under artefacts/pages.
   set(KRO_XPREFIX ${CMAKE_BINARY_DIR}/xprefix)
-  add_executable(entry_pages_window_tests ${CMAKE_CURRENT_LIST_DIR}/test_EntryPages.cpp)
+  add_executable(entry_pages_window_tests ${CMAKE_CURRENT_LIST_DIR}/test_EntryPages.cpp
+    ${CMAKE_SOURCE_DIR}/tests/common/window-tests.rc)
   target_include_directories(entry_pages_window_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/common)
   target_link_libraries(entry_pages_window_tests PRIVATE kro_entry_pages kro_archive_hooks
     kro_archive kro_fsys_win kro_archive GTest::gtest GTest::gtest_main)
-  add_test(NAME entry_pages_window_tests
-    COMMAND ${CMAKE_SOURCE_DIR}/scripts/xvfb-wine ${KRO_XPREFIX}
+  kro_window_test(entry_pages_window_tests PREFIX ${KRO_XPREFIX} LOCK kro_xprefix TIMEOUT 300
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/xvfb-wine @PREFIX@
             ${CMAKE_CURRENT_LIST_DIR}/entry-window-tests $<TARGET_FILE:entry_pages_window_tests>
-            ${CMAKE_BINARY_DIR}/artefacts/pages)
-  set_tests_properties(entry_pages_window_tests PROPERTIES RESOURCE_LOCK kro_xprefix TIMEOUT 300)
+            ${CMAKE_BINARY_DIR}/artefacts/pages@SUFFIX@)
 endif()

@@ -21,13 +21,13 @@ if(WIN32)
   # The pages as real windows on a virtual display, in the shared window-test prefix, one
   # suite at a time; each page's picture is kept under artefacts/pages.
   set(KRO_XPREFIX ${CMAKE_BINARY_DIR}/xprefix)
-  add_executable(outcome_window_tests ${CMAKE_CURRENT_LIST_DIR}/test_OutcomePages.cpp)
+  add_executable(outcome_window_tests ${CMAKE_CURRENT_LIST_DIR}/test_OutcomePages.cpp
+    ${CMAKE_SOURCE_DIR}/tests/common/window-tests.rc)
   target_include_directories(outcome_window_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/archive
     ${CMAKE_SOURCE_DIR}/tests/common)
   target_link_libraries(outcome_window_tests PRIVATE kro_outcome_pages GTest::gtest
     GTest::gtest_main)
-  add_test(NAME outcome_window_tests
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/outcome-xvfb-wine ${KRO_XPREFIX}
-            ${CMAKE_BINARY_DIR}/artefacts/pages $<TARGET_FILE:outcome_window_tests>)
-  set_tests_properties(outcome_window_tests PROPERTIES RESOURCE_LOCK kro_xprefix TIMEOUT 600)
+  kro_window_test(outcome_window_tests PREFIX ${KRO_XPREFIX} LOCK kro_xprefix TIMEOUT 600
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/outcome-xvfb-wine @PREFIX@
+            ${CMAKE_BINARY_DIR}/artefacts/pages@SUFFIX@ $<TARGET_FILE:outcome_window_tests>)
 endif()

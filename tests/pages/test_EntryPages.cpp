@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -130,6 +131,39 @@ TEST(WelcomePage, CancelAsksAndEitherStaysOrEndsSetup) {
   EXPECT_EQ(seen["still open"], "yes");
   EXPECT_EQ(seen["asked by close box"], "yes");
   EXPECT_EQ(run.PageNo, 0);
+}
+
+// Enter presses the push button the user moved the focus to, owner-drawn (Windows 10) or not:
+// on Cancel it asks, on the confirmation's Continue (where it opens) it keeps the page; back on
+// Next it moves on. It never does nothing.
+TEST(WelcomePage, EnterPressesTheFocusedButton) {
+  TSetupRun run = NewRun(kGerman, 1);
+  TSeen seen;
+  TRobot robot([&] {
+    HWND page = WaitActive(kPage, L"&Weiter");
+    if (!page) return false;
+    HWND next = ChildByText(page, L"&Weiter"), cancel = ChildByText(page, L"&Abbrechen");
+    seen.Flag("opens on next", FocusOf(page) == next);
+    Press({VK_TAB});
+    seen.Flag("tab to cancel", FocusOf(page) == cancel);
+    Press({VK_RETURN});
+    HWND dialog = WaitActive(kPage, L"&Fortsetzen");
+    if (!dialog) return false;
+    seen.Flag("dialog on continue", FocusOf(dialog) == ChildByText(dialog, L"&Fortsetzen"));
+    Press({VK_RETURN});
+    seen.Flag("continued", WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }) &&
+                               WaitActive(kPage, L"&Weiter") == page);
+    Press({VK_TAB, true});
+    seen.Flag("back on next", FocusOf(page) == next);
+    Press({VK_RETURN});
+    return WaitFor([&] { return !IsWindowVisible(page); });
+  });
+  ShowWelcome(run);
+  ASSERT_TRUE(robot.Finish());
+  for (const char* step :
+       {"opens on next", "tab to cancel", "dialog on continue", "continued", "back on next"})
+    EXPECT_EQ(seen[step], "yes") << step;
+  EXPECT_EQ(run.PageNo, 2);
 }
 
 TEST(CancelConfirmation, AnswersInBothLanguages) {
@@ -465,6 +499,66 @@ TEST(FolderPicker, MissingInitialFolderIsKeptOnCancel) {
 }
 
 // ---- Library page --------------------------------------------------------------------------
+
+// The pinstripe of the textured bands (rows 241, 234, 241, 255 from the band's top), read
+// from the screen at client row y of the page; a flat band reads one colour.
+bool Pinstripe(HWND page, int x, int y, int phase) {
+  POINT p{x, y};
+  ClientToScreen(page, &p);
+  HDC screen = GetDC(nullptr);
+  static const int kRows[] = {241, 234, 241, 255};
+  bool ok = true;
+  for (int i = 0; i < 4; ++i)
+    ok = ok && GetPixel(screen, p.x, p.y + i) ==
+                   RGB(kRows[(phase + i) % 4], kRows[(phase + i) % 4], kRows[(phase + i) % 4]);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+// Welcome page, cancel confirmation, destination and library page have the textured header
+// and button bands every other page has.
+TEST(EntryPages, TexturedBands) {
+  struct TCase {
+    const char* Name;
+    const wchar_t* Text;
+    std::function<void(TSetupRun&)> Show;
+  } cases[] = {
+      {"welcome", L"&Weiter", [](TSetupRun& run) { ShowWelcome(run); }},
+      {"destination", L"Kro-Ordner",
+       [](TSetupRun& run) {
+         TFakeSystem fake;
+         ShowDestination(run, fake.System());
+       }},
+      {"library", L"Bibliothek auswählen", [](TSetupRun& run) { ShowLibs(run); }},
+  };
+  for (const TCase& c : cases) {
+    TSetupRun run =
+        c.Name == std::string("destination") ? DestRun(kGerman, "", true) : NewRun(kGerman, 1);
+    TSeen seen;
+    TRobot robot([&] {
+      HWND page = WaitActive(kPage, c.Text);
+      if (!page) return false;
+      RECT r{};
+      GetClientRect(page, &r);
+      seen.Flag("header", Pinstripe(page, r.right - 8, 0, 0));
+      // Below the button band's 2-pixel rule.
+      seen.Flag("buttons", Pinstripe(page, 4, r.bottom - 33 + 2, 2));
+      ClickOn(ChildByText(page, L"&Abbrechen"));
+      HWND dialog = WaitActive(kPage, L"&Fortsetzen");
+      if (!dialog) return false;
+      GetClientRect(dialog, &r);
+      seen.Flag("confirmation header", Pinstripe(dialog, r.right - 8, 0, 0));
+      seen.Flag("confirmation buttons", Pinstripe(dialog, 4, r.bottom - 33 + 2, 2));
+      ClickOn(ChildByText(dialog, L"&Abbrechen"));
+      return WaitFor([&] { return !IsWindowVisible(page); });
+    });
+    c.Show(run);
+    ASSERT_TRUE(robot.Finish()) << c.Name;
+    for (const char* band : {"header", "buttons", "confirmation header", "confirmation buttons"})
+      EXPECT_EQ(seen[band], "yes") << c.Name << " " << band;
+    EXPECT_EQ(run.PageNo, 0) << c.Name;
+  }
+}
 
 TEST(LibraryPage, PreselectsTheDetectedVariantAndStoresTheChoice) {
   // Detected variant, first installation, language, the item the user clicks (-1: none), the

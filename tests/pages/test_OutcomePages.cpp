@@ -461,7 +461,12 @@ TEST_F(Pages, CreateCancelDuringTheRunChangesNothing) {
     TRobot robot([&] {
       HWND page = WaitPage(L"Kro Setup", L"&Cancel");
       if (!page) return;
-      WaitFor([&] { return ChildByText(page, L"f0.bin") != nullptr; });
+      // Any of the first files on show: the run goes on (under load the first may pass unseen).
+      WaitFor([&] {
+        for (int i = 0; i < 30; ++i)
+          if (ChildByText(page, L"f" + std::to_wstring(i) + L".bin")) return true;
+        return false;
+      });
       if (HWND cancel = ChildByText(page, L"&Cancel")) {
         ClickOn(cancel);
         clicked = true;
@@ -661,6 +666,90 @@ TEST_F(Pages, FinishPageFaceAndAnswers) {
     EXPECT_EQ(run.RebootNow, c.RebootNow);
     ++n;
   }
+}
+
+HWND ReadmeWindow();
+using robot::FocusOf;
+
+// The finish page's restart choice is one group with one tab stop: Tab walks the page and never
+// moves the choice, landing on the checked option; the arrows move the choice inside the group.
+// Enter closes the page whichever control has the focus, and the choice shown is stored.
+TEST_F(Pages, FinishRestartChoiceIsOneTabStop) {
+  TSetupRun run;
+  run.Language = kGerman;
+  run.AppInfo.FullInstallation = true;
+  run.RebootRequired = run.RebootNow = true;
+  const std::wstring yes = L"&Ja, mein Computer soll jetzt neu gestartet werden.";
+  const std::wstring no = L"&Nein, ich werde meinen Computer später selbst neu starten.";
+  std::atomic<int> tabStops{0}, changedByTab{0}, noAfterDown{0}, focusOnNo{0};
+  TRobot robot([&] {
+    HWND page = WaitPage(L"Kro Setup", L"Installation abgeschlossen");
+    if (!page) return;
+    HWND yesButton = ChildByText(page, yes), noButton = ChildByText(page, no);
+    tabStops = int((GetWindowLongW(yesButton, GWL_STYLE) & WS_TABSTOP) != 0) +
+               int((GetWindowLongW(noButton, GWL_STYLE) & WS_TABSTOP) != 0);
+    ClickOn(noButton);
+    for (int i = 0; i < 8; ++i) {
+      Press(VK_TAB);
+      if (SendMessageW(noButton, BM_GETCHECK, 0, 0) != BST_CHECKED) ++changedByTab;
+      if (FocusOf(page) == noButton) ++focusOnNo;
+    }
+    for (int i = 0; i < 8 && FocusOf(page) != noButton; ++i) Press(VK_TAB);
+    Press(VK_UP);
+    Press(VK_DOWN);
+    noAfterDown = SendMessageW(noButton, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    Press(VK_UP);  // "yes" again, the focus on it: Enter still closes
+    PressEnter(page);
+  });
+  ShowFinish(run);
+  EXPECT_EQ(tabStops, 1);
+  EXPECT_EQ(changedByTab, 0);
+  EXPECT_GT(focusOnNo, 0) << "Tab passes the group on its checked option";
+  EXPECT_TRUE(noAfterDown);
+  EXPECT_TRUE(run.RebootNow);
+}
+
+// Enter closes every outcome page whichever control has the focus (on a button it does not
+// press it): the finish page from its check box and its button, the readme viewer from its
+// print button, where it opens, and from the text; nothing is printed.
+TEST_F(Pages, EnterClosesWhateverHasTheFocus) {
+  for (int tabs : {0, 1, 2}) {
+    TSetupRun run;
+    run.Language = kGerman;
+    run.AppInfo.FullInstallation = true;
+    std::atomic<bool> closed{false};
+    {
+      TRobot robot([&] {
+        HWND page = WaitPage(L"Kro Setup", L"Installation abgeschlossen");
+        if (!page) return;
+        for (int i = 0; i < tabs; ++i) Press(VK_TAB);
+        PressEnter(page);
+        closed = WaitFor([&] { return !IsWindow(page) || !IsWindowVisible(page); });
+      });
+      ShowFinish(run);
+    }
+    EXPECT_TRUE(closed) << tabs;
+  }
+  kit::TTempDir dir;
+  const std::string path = dir / "liesmich.txt";
+  kit::WriteFile(path, kit::Text("Neu in 2.02"));
+  for (int tabs : {0, 1, 2}) {
+    std::atomic<bool> opensOnPrint{false}, closed{false};
+    {
+      TRobot robot([&] {
+        HWND page = ReadmeWindow();
+        if (!page) return;
+        opensOnPrint = FocusOf(page) == ChildByText(page, L"&Drucken");
+        for (int i = 0; i < tabs; ++i) Press(VK_TAB);
+        PressEnter(page);
+        closed = WaitFor([&] { return !IsWindow(page) || !IsWindowVisible(page); });
+      });
+      ShowReadme(path);
+    }
+    EXPECT_TRUE(closed) << tabs;
+    EXPECT_TRUE(opensOnPrint || tabs > 0) << "the viewer opens on its print button";
+  }
+  EXPECT_TRUE(Boxes.empty()) << "printed: " << (Boxes.empty() ? "" : Boxes[0].second);
 }
 
 // ---- Readme viewer ------------------------------------------------------------------------
