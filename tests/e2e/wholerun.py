@@ -501,6 +501,39 @@ def case_update(u, work):
     expect(shortcut_files() == [], "shortcuts were made without being asked for")
 
 
+MAKER = r"HKLM\SOFTWARE\Kro GmbH\Shared"
+
+
+def case_maker_registration(u, work):
+    """An installation the maker's 32-bit programs registered, in the 32-bit registry view
+    only, with no ZEB anywhere: setup finds and updates it, then configures the environment."""
+    fresh_machine()
+    old = existing_installation("sa")
+    reg_delete(ENV_MACHINE, "ZEB")
+    for view in ("/reg:32", "/reg:64"):
+        wine("reg", "delete", MAKER, "/v", "ZEB", "/f", view, check=False)
+    wine("reg", "add", MAKER, "/v", "ZEB", "/d", r"C:\KRO\ZEB", "/f", "/reg:32")
+    native = wine("reg", "query", MAKER, "/v", "ZEB", "/reg:64", check=False)
+    expect("C:\\KRO\\ZEB" not in native, f"the 64-bit view holds the value too: {native!r}")
+    try:
+        files = product_files()
+        u.start(*build_setup(work, files, description(full=0, libs=3, readme="")))
+        u.wait(WELCOME, label="welcome")
+        u.key("Return")
+        s = u.wait(FOUND, label="destination-found")
+        expect(s.has("Local installation in c:\\kro\\"), f"found face shows {s.texts()}")
+        u.key("Return")
+        u.wait(FINISH["en"], label="finish", timeout=60)
+        u.key("Return")
+        expect(u.ended() == 0, "setup did not end cleanly")
+        expected = dict(old)
+        expected.update(variant_tree(files, "sa"))
+        check_tree(expected, ignore=())
+        check_environment()
+    finally:
+        wine("reg", "delete", MAKER, "/v", "ZEB", "/f", "/reg:32", check=False)
+
+
 def case_no_full_installation(u, work):
     """No installation and no full installation: setup explains, ends, writes nothing."""
     fresh_machine()

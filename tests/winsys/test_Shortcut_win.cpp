@@ -98,8 +98,9 @@ TEST_F(ShellLinks, WritesAndReadsBack) {
   EXPECT_TRUE(Exists(Scratch + "\\Links\\Second.lnk"));
 }
 
-// Failures give false: no folder, two new levels, a name the file system refuses, paths beyond
-// the shell's buffers. An empty target only makes the folder.
+// Failures give false: no folder, two new levels, paths beyond the shell's buffers. A title
+// with a character no file name holds still gives its link, named with "_" for it. An empty
+// target only makes the folder.
 TEST_F(ShellLinks, FailuresAndEmptyTarget) {
   struct {
     std::string folder, target, description;
@@ -107,7 +108,7 @@ TEST_F(ShellLinks, FailuresAndEmptyTarget) {
   } cases[] = {
       {"", Target, "Prog", false},
       {Scratch + "\\A\\B", Target, "Prog", false},
-      {Scratch + "\\Bad", Target, "a|b", false},
+      {Scratch + "\\Bad", Target, "a|b", true},
       {Scratch + "\\Long", Target, std::string(300, 'n'), false},
       {Scratch + "\\Long", App + "\\" + std::string(280, 't') + ".exe", "Prog", false},
       {Scratch + "\\OnlyFolder", "", "Prog", true},
@@ -119,6 +120,7 @@ TEST_F(ShellLinks, FailuresAndEmptyTarget) {
     shortcut.Description = c.description;
     EXPECT_EQ(shortcut.CreateShortcut(), c.result) << c.folder << " " << c.description;
   }
+  EXPECT_TRUE(Exists(Scratch + "\\Bad\\a_b.lnk"));
   EXPECT_TRUE(Exists(Scratch + "\\OnlyFolder"));
   EXPECT_FALSE(Exists(Scratch + "\\OnlyFolder\\Prog.lnk"));
   EXPECT_FALSE(Exists(Scratch + "\\A"));
