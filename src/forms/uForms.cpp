@@ -710,9 +710,9 @@ void TForm::ClickWindow(HWND wnd) {
 }
 
 bool TForm::ClickFocusedPushButton() {
+  // Keys reach a form only while the focus is inside it; no focus answers 0.
   HWND focus = GetFocus();
-  if (!focus || !ByWindow(focus) ||
-      !(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+  if (!(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
     return false;
   ClickWindow(focus);
   return true;

@@ -94,14 +94,10 @@ TFormDef FramedForm(const char* name, std::span<const TControlDef> controls,
 
 void CloseOnButtonAndEnter(TForm& form, const char* button) {
   form.OnClick(button, [&form] { form.Close(); });
-  // Taken as it goes down, before a focused button (the readme's print button) could take it.
+  // Taken as it goes down, before a focused button (the readme's print button) could take it;
+  // its character then reaches nobody.
   form.OnKeyDown = [&form](WORD& key, TShiftState) {
     if (key != VK_RETURN) return;
-    key = 0;
-    form.Close();
-  };
-  form.OnKeyPress = [&form](wchar_t& key) {
-    if (key != L'\r') return;
     key = 0;
     form.Close();
   };

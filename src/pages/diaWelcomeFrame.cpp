@@ -23,14 +23,8 @@ TWizardProtocol::TWizardProtocol(TForm& form, TSetupRun& run) : Form(form), Run(
     // A refused close leaves the page as it was: the close box counts as Cancel again.
     if (!d.Close) Reason = crCancel;
   };
+  // Enter is taken as it goes down, so its character never reaches a control.
   form.OnKeyDown = [this](WORD& key, TShiftState) { KeyDown(key); };
-  form.OnKeyPress = [this](wchar_t& key) {
-    WORD k = key == 13 ? VK_RETURN : 0;
-    if (k) {
-      KeyDown(k);
-      key = 0;
-    }
-  };
 }
 
 void TWizardProtocol::CloseWith(TClosingReason reason) {
@@ -41,9 +35,9 @@ void TWizardProtocol::CloseWith(TClosingReason reason) {
 void TWizardProtocol::KeyDown(WORD& key) {
   if (key != VK_RETURN) return;
   key = 0;
-  // A button the user moved the focus to is the one Enter presses, as in dialogs.
-  if (Form.ClickFocusedPushButton()) return;
-  if (Form.Enabled("BtnNext") && Form.Visible("BtnNext")) Form.Click("BtnNext");
+  // A button the user moved the focus to is the one Enter presses, as in dialogs; otherwise
+  // Next, which a click leaves alone while it is disabled or hidden.
+  if (!Form.ClickFocusedPushButton()) Form.Click("BtnNext");
 }
 
 int WindowWidth(const TForm& form) {

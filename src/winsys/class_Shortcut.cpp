@@ -1,7 +1,7 @@
 #include "class_Shortcut.h"
 
+#include <cstring>
 #include <iterator>
-#include <string_view>
 
 int32_t FolderIdentifier(TFolderID id) {
   // CSIDL_DESKTOP, _PROGRAMS, _PERSONAL, _FAVORITES, _STARTUP, _SENDTO, _STARTMENU,
@@ -23,10 +23,7 @@ std::string WorkingDirectoryOf(const std::string& target) {
 std::string LinkFileName(const std::string& folderPath, const std::string& description) {
   std::string name = folderPath;
   if (name.empty() || name.back() != '\\') name += '\\';
-  for (char c : description) {
-    const bool bad = static_cast<unsigned char>(c) < 32 ||
-                     std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos;
-    name += bad ? '_' : c;
-  }
+  for (char c : description)
+    name += static_cast<unsigned char>(c) < 32 || std::strchr("\\/:*?\"<>|", c) ? '_' : c;
   return name + ".lnk";
 }
