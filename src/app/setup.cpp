@@ -53,7 +53,7 @@ using TProgramSystem = TDefaultSetupSystem;
 void RestrictDllSearch() {
   using TSetDefault = BOOL(WINAPI*)(DWORD);
   if (auto setDefault = reinterpret_cast<TSetDefault>(reinterpret_cast<void*>(
-          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories"))))
+          GetProcAddress(GetModuleHandleW(L"kernel32"), "SetDefaultDllDirectories"))))
     setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
   SetDllDirectoryW(L"");
 }

@@ -16,8 +16,7 @@ REGSAM Sam(TRegAccess access) { return access == TRegAccess::Read ? KEY_READ : K
 class TWinKey : public TRegKey {
  public:
   // A predefined root is not ours to close.
-  TWinKey(HKEY root, REGSAM view) : Key(root), View(view) {}
-  TWinKey(TKeyHandle owned, REGSAM view) : Owned(std::move(owned)), Key(Owned.Get()), View(view) {}
+  TWinKey(HKEY key, REGSAM view, bool owned) : Owned(owned ? key : nullptr), Key(key), View(view) {}
 
   long Open(std::string_view path, TRegAccess access, bool create,
             std::unique_ptr<TRegKey>& out) override {
@@ -28,7 +27,7 @@ class TWinKey : public TRegKey {
                                           sam, nullptr, &key, nullptr)
                         : RegOpenKeyExW(Key, wpath.c_str(), 0, sam, &key);
     if (rc != ERROR_SUCCESS) return rc;
-    out = std::make_unique<TWinKey>(TKeyHandle(key), View);
+    out = std::make_unique<TWinKey>(key, View, true);
     return kRegOk;
   }
 
@@ -82,9 +81,9 @@ class TWinKey : public TRegKey {
 class TWinRegistry : public TRegBackend {
  public:
   std::unique_ptr<TRegKey> Root(TRegRoot root) override {
-    if (root == TRegRoot::CurrentUser) return std::make_unique<TWinKey>(HKEY_CURRENT_USER, 0);
     return std::make_unique<TWinKey>(
-        HKEY_LOCAL_MACHINE, root == TRegRoot::LocalMachine32 ? KEY_WOW64_32KEY : REGSAM(0));
+        root == TRegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
+        root == TRegRoot::LocalMachine32 ? KEY_WOW64_32KEY : REGSAM(0), false);
   }
 };
 
