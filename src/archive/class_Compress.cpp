@@ -6,6 +6,7 @@
 #include "uDates.h"
 #include "uInflate.h"
 #include "uPaths.h"
+#include "uReplaceFile.h"
 #include "uText.h"
 
 namespace {
@@ -24,9 +25,6 @@ int32_t ReadInt32(const uint8_t* p) {
                               static_cast<uint32_t>(p[2]) << 16 |
                               static_cast<uint32_t>(p[3]) << 24);
 }
-
-// The temporary file a member is inflated into before it replaces its target.
-std::string TempNameFor(const std::string& target) { return target + ".~kro"; }
 
 }  // namespace
 
@@ -328,40 +326,32 @@ void TQuillCompress::ExtractOne(const std::string& request) {
   CurrentDisk = CurrentHeader->FirstDisk();
 
   int error = 0;
-  std::string folder = FolderPart(target);
-  fsys::TFile output;
-  std::string temp = TempNameFor(target);
-  if (folder.empty() || fsys::ForceDirectories(folder, &error))
-    output = fsys::TFile::Create(temp, &error);
-  if (!output.IsOpen()) {
+  const std::string folder = FolderPart(target);
+  if (!folder.empty() && !fsys::ForceDirectories(folder, &error)) {
     ArchiveStream.reset();
     ReportCreateFailure(target, error);
     return memberDone();
   }
-  try {
-    InflateMember(output);
-    Stats.FileDone = 1;
-    if (OnStatus) OnStatus(*this, Stats);
-    // The file is new, so what was written is its size.
-    if (Stats.FileBytesDone != CurrentHeader->FileSize())
-      throw EQuillCompress(Format(kSizeMismatch, {Stats.FileName}));
-    uint16_t dosDate, dosTime;
-    DateTimeToDos(CurrentHeader->FileDate(), dosDate, dosTime);
-    if (!ArchiveHooks().SetFileDate(output, dosDate, dosTime))
-      throw EQuillCompress("Cannot set the date of the file just extracted.");
-  } catch (...) {
-    output.Close();
-    fsys::RemoveFile(temp);
-    throw;
+  // A target in use or read-only is found out here, before the member is inflated.
+  TReplacement output(target);
+  if (output.Error()) {
+    ArchiveStream.reset();
+    ReportCreateFailure(target, output.Error());
+    return memberDone();
   }
+  InflateMember(output.File());
+  Stats.FileDone = 1;
+  if (OnStatus) OnStatus(*this, Stats);
+  // The file is new, so what was written is its size.
+  if (Stats.FileBytesDone != CurrentHeader->FileSize())
+    throw EQuillCompress(Format(kSizeMismatch, {Stats.FileName}));
+  uint16_t dosDate, dosTime;
+  DateTimeToDos(CurrentHeader->FileDate(), dosDate, dosTime);
+  if (!ArchiveHooks().SetFileDate(output.File(), dosDate, dosTime))
+    throw EQuillCompress("Cannot set the date of the file just extracted.");
   ArchiveStream.reset();
-  // A target in use cannot be replaced; it keeps its old content and is reported.
-  bool replaced = output.RenameTo(temp, target, &error);
-  output.Close();
-  if (!replaced) {
-    fsys::RemoveFile(temp);
-    ReportCreateFailure(target, error);
-  }
+  // Another program may have opened the target since it was probed; it then keeps its content.
+  if (int failed = output.Commit()) ReportCreateFailure(target, failed);
   memberDone();
 }
 

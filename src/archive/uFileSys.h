@@ -25,6 +25,9 @@ inline bool IsPathDelim(char c) { return c == '/'; }
 
 // The error code for a name the file system would refuse or that would leave its folder.
 int InvalidNameError();
+// The error code for a file whose real location, through a link, lies outside its destination:
+// ERROR_STOPPED_ON_SYMLINK on Windows, ELOOP elsewhere (what O_NOFOLLOW gives).
+int LeadsOutsideError();
 
 // An open file. Move-only; closes on destruction.
 class TFile {
@@ -40,6 +43,9 @@ class TFile {
   static TFile OpenRead(const std::string& path, int* error = nullptr);
   // A new file in place of any existing one, for writing, shared with nobody.
   static TFile Create(const std::string& path, int* error = nullptr);
+  // A file that does not exist yet, for writing, shared with nobody; fails when anything is
+  // at the name, a link too (which is never followed).
+  static TFile CreateNew(const std::string& path, int* error = nullptr);
 
   bool IsOpen() const { return Handle != kNone; }
   // Bytes read or written, -1 on failure; loops over short transfers.
@@ -53,6 +59,8 @@ class TFile {
   // Moves this file, made by Create at `from`, over `to` while it is still open; on Windows
   // through the handle, which spares the system opening it once more.
   bool RenameTo(const std::string& from, const std::string& to, int* error = nullptr);
+  // Everything written reaches the disk before this returns.
+  bool Flush();
   void Close();
 
  private:
@@ -62,6 +70,14 @@ class TFile {
 };
 
 bool FileExists(const std::string& path);
+// Anything at the name: a file, a folder, a link (even one that leads nowhere).
+bool NameTaken(const std::string& path);
+// Whether the file at path can be replaced now, found out without changing it: 0 when it can
+// or when nothing is there (exists then says which); otherwise the system's code. On Windows
+// the file is opened for exclusive access: ERROR_SHARING_VIOLATION while another program
+// holds it open, ERROR_ACCESS_DENIED for a read-only one. POSIX replaces a file in use, so
+// only a folder in the way (EISDIR) counts there.
+int ProbeReplaceable(const std::string& path, bool& exists);
 bool DirectoryExists(const std::string& path);
 // Creates the folder with every missing parent; true when it exists afterwards.
 bool ForceDirectories(const std::string& path, int* error = nullptr);

@@ -14,6 +14,7 @@
 namespace fsys {
 
 int InvalidNameError() { return EINVAL; }
+int LeadsOutsideError() { return ELOOP; }
 
 namespace {
 
@@ -47,6 +48,13 @@ TFile TFile::OpenRead(const std::string& path, int* error) {
 
 TFile TFile::Create(const std::string& path, int* error) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) SetError(error);
+  return TFile(fd < 0 ? kNone : fd);
+}
+
+TFile TFile::CreateNew(const std::string& path, int* error) {
+  // O_EXCL with O_CREAT never follows a link at the name.
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) SetError(error);
   return TFile(fd < 0 ? kNone : fd);
 }
@@ -86,6 +94,8 @@ int64_t TFile::Size() const {
   return ::fstat(static_cast<int>(Handle), &st) == 0 ? st.st_size : -1;
 }
 
+bool TFile::Flush() { return IsOpen() && ::fsync(static_cast<int>(Handle)) == 0; }
+
 void TFile::Close() {
   if (Handle != kNone) ::close(static_cast<int>(Handle));
   Handle = kNone;
@@ -94,6 +104,18 @@ void TFile::Close() {
 bool FileExists(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool NameTaken(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+int ProbeReplaceable(const std::string& path, bool& exists) {
+  struct stat st;
+  exists = ::lstat(path.c_str(), &st) == 0;
+  if (!exists) return errno == ENOENT || errno == ENOTDIR ? 0 : errno;
+  return S_ISDIR(st.st_mode) ? EISDIR : 0;
 }
 
 bool DirectoryExists(const std::string& path) {

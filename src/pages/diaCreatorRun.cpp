@@ -2,6 +2,7 @@
 
 #include "uFileSys.h"
 #include "uPaths.h"
+#include "uReplaceFile.h"
 #include "uSetupTools.h"
 
 std::string CopyFailedMessage(int32_t language, const std::string& file,
@@ -27,32 +28,21 @@ std::string LibVariantFolder(uint8_t variant) {
 namespace {
 
 // Through a new file beside the target moved over it at the end, so a failed copy never leaves
-// a half-written library file in place of a good one. 0 or the system's error code (-1 when
-// the system gave none).
+// a half-written library file in place of a good one, and a file in use is found out before
+// anything is copied. 0 or the system's error code (-1 when the system gave none).
 int CopyFileReplacing(const std::string& from, const std::string& to) {
   int error = 0;
   fsys::TFile source = fsys::TFile::OpenRead(from, &error);
   if (!source.IsOpen()) return error ? error : -1;
-  const std::string temp = to + ".~kro";
-  fsys::TFile output = fsys::TFile::Create(temp, &error);
-  if (!output.IsOpen()) return error ? error : -1;
+  TReplacement output(to);
+  if (output.Error()) return output.Error();
   std::vector<char> buffer(64 * 1024);
-  bool ok = true;
   for (;;) {
     const int64_t n = source.Read(buffer.data(), buffer.size());
-    if (n <= 0) {
-      ok = n == 0;
-      break;
-    }
-    if (output.Write(buffer.data(), size_t(n)) != n) {
-      ok = false;
-      break;
-    }
+    if (n == 0) break;
+    if (n < 0 || output.File().Write(buffer.data(), size_t(n)) != n) return -1;
   }
-  output.Close();
-  if (ok && fsys::RenameOver(temp, to, &error)) return 0;
-  fsys::RemoveFile(temp);
-  return error ? error : -1;
+  return output.Commit();
 }
 
 std::string SystemTextFor(const TCreatorView& view, int code) {

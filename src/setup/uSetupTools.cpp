@@ -5,6 +5,7 @@
 #include "uFileSys.h"
 #include "uIniFile.h"
 #include "uRegistry.h"
+#include "uReplaceFile.h"
 #include "uSetupPlatform.h"
 #include "uText.h"
 
@@ -93,14 +94,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 int WriteFileReplacing(const std::string& path, const std::string& bytes) {
-  const std::string target = NativePath(path);
-  const std::string temp = target + ".~kro";
-  int error = 0;
-  fsys::TFile file = fsys::TFile::Create(temp, &error);
-  if (!file.IsOpen()) return error ? error : -1;
-  bool written = file.Write(bytes.data(), bytes.size()) == static_cast<int64_t>(bytes.size());
-  file.Close();
-  if (written && fsys::RenameOver(temp, target, &error)) return 0;
-  fsys::RemoveFile(temp);
-  return error ? error : -1;
+  TReplacement file(NativePath(path));
+  if (file.Error()) return file.Error();
+  if (file.File().Write(bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size()))
+    return -1;
+  return file.Commit();
 }

@@ -9,6 +9,7 @@
 namespace fsys {
 
 int InvalidNameError() { return ERROR_INVALID_NAME; }
+int LeadsOutsideError() { return ERROR_STOPPED_ON_SYMLINK; }
 
 namespace {
 
@@ -46,6 +47,17 @@ TFile TFile::Create(const std::string& path, int* error) {
   // DELETE access lets RenameTo move the file through this handle.
   HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    SetError(error);
+    return TFile();
+  }
+  return TFile(reinterpret_cast<intptr_t>(h));
+}
+
+TFile TFile::CreateNew(const std::string& path, int* error) {
+  // A link at the name is taken as it is, never followed to wherever it leads.
+  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     SetError(error);
     return TFile();
@@ -94,6 +106,8 @@ int64_t TFile::Size() const {
   return GetFileSizeEx(H(Handle), &size) ? size.QuadPart : -1;
 }
 
+bool TFile::Flush() { return IsOpen() && FlushFileBuffers(H(Handle)); }
+
 void TFile::Close() {
   if (Handle != kNone) CloseHandle(H(Handle));
   Handle = kNone;
@@ -102,6 +116,18 @@ void TFile::Close() {
 bool FileExists(const std::string& path) {
   DWORD a = Attributes(path);
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool NameTaken(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
+
+int ProbeReplaceable(const std::string& path, bool& exists) {
+  // Exclusive access is what replacing needs; a link is probed itself, as it is what goes.
+  auto file = TFileHandle::FromCreate(
+      CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  const DWORD code = file ? 0 : GetLastError();
+  exists = code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND;
+  return exists ? static_cast<int>(code) : 0;
 }
 
 bool DirectoryExists(const std::string& path) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 
 #include "ArchiveKit.h"
 #include "class_Compress.h"
@@ -277,6 +278,50 @@ TEST(Extract, UncreatableTargetsAreReportedAndSkipped) {
                     "Datei " + blocked + " kann nicht erzeugt werden! Fehler=-1",
                     "Datei " + run.Out("dir.txt") + " kann nicht erzeugt werden! Fehler=-1"}));
     }
+  }
+}
+
+// Temporary files take names nothing in the folder has: no file already there, nor a member
+// that looks like a temporary file, is truncated, replaced or removed unless it is the target.
+TEST(Extract, TemporaryNamesTakeNoFileOfTheFolder) {
+  struct Case {
+    const char* What;
+    std::vector<std::pair<std::string, std::string>> Before;  // name, content ("/": a folder)
+    std::vector<std::pair<std::string, std::string>> Members;
+  } cases[] = {
+      {"a user's file at the first name", {{"a.txt.~kro", "user"}}, {{"a.txt", "new"}}},
+      {"first two names taken, target there too",
+       {{"a.txt", "old"}, {"a.txt.~kro", "user"}, {"a.txt.~kro2", "user 2"}},
+       {{"a.txt", "new"}}},
+      {"a folder at the first name", {{"a.txt.~kro", "/"}}, {{"a.txt", "new"}}},
+      {"the package's own look-alike first", {}, {{"a.txt.~kro", "member"}, {"a.txt", "new"}}},
+      {"the look-alike after its target", {}, {{"a.txt", "new"}, {"a.txt.~kro", "member"}}},
+      {"look-alikes over the user's", {{"a.txt.~kro", "user"}}, {{"a.txt.~kro", "member"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    std::vector<TMember> members;
+    for (const auto& [name, content] : c.Members) members.push_back({name, Text(content)});
+    TRun run(Layout(members));
+    fs::create_directories(kit::P(run.Dest));
+    std::map<std::string, std::string> expected;
+    for (const auto& [name, content] : c.Before) {
+      if (content == "/") {
+        fs::create_directories(kit::P(run.Out(name)));
+        continue;
+      }
+      WriteFile(run.Out(name), Text(content));
+      expected["dest/" + name] = content;
+    }
+    for (const auto& [name, content] : c.Members) expected["dest/" + name] = content;
+    run.ExtractAll();
+    EXPECT_TRUE(run.Errors.empty());
+    std::map<std::string, std::string> found;
+    for (const std::string& rel : run.Written()) {
+      Bytes b = ReadFile(run.Dir / rel);
+      found[rel] = std::string(b.begin(), b.end());
+    }
+    EXPECT_EQ(found, expected);
   }
 }
 
@@ -637,22 +682,42 @@ TEST(Extract, SpannedMemberWithoutItsTrailer) {
 }
 
 #ifdef _WIN32
-// A target held open by another program keeps its content and is reported with the system's
-// code; the run goes on.
+// A target held open by another program, whatever it shares, is found out before its member is
+// inflated and reported as the sharing violation it is; it keeps its content and the run goes
+// on. Anything else in the way keeps its own code.
 TEST(Extract, TargetInUse) {
-  TRun run(Layout({{"busy.dll", Text("new")}, {"free.txt", Text("F")}}));
-  fs::create_directories(kit::P(run.Dest));
-  WriteFile(run.Out("busy.dll"), Text("old"));
-  HANDLE h = CreateFileW(kit::P(run.Out("busy.dll")).c_str(), GENERIC_READ, 0, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  run.ExtractAll();
-  CloseHandle(h);
-  ASSERT_EQ(run.Errors.size(), 1u);
-  EXPECT_EQ(run.Errors[0].Path, run.Out("busy.dll"));
-  EXPECT_NE(run.Errors[0].Code, 0);
-  EXPECT_EQ(ReadFile(run.Out("busy.dll")), Text("old"));
-  EXPECT_EQ(ReadFile(run.Out("free.txt")), Text("F"));
-  EXPECT_EQ(run.Written(), (std::vector<std::string>{"dest/busy.dll", "dest/free.txt"}));
+  struct Case {
+    DWORD Share;  // the other program's share mode; ~0u: a folder at the target instead
+    int Code;
+  } cases[] = {
+      {0, ERROR_SHARING_VIOLATION},
+      {FILE_SHARE_READ, ERROR_SHARING_VIOLATION},
+      {FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, ERROR_SHARING_VIOLATION},
+      {~0u, ERROR_ACCESS_DENIED},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Share);
+    TRun run(Layout({{"busy.dll", Noise(10000)}, {"free.txt", Text("F")}}));
+    fs::create_directories(kit::P(run.Dest));
+    HANDLE h = INVALID_HANDLE_VALUE;
+    if (c.Share == ~0u) {
+      fs::create_directories(kit::P(run.Out("busy.dll")));
+    } else {
+      WriteFile(run.Out("busy.dll"), Text("old"));
+      h = CreateFileW(kit::P(run.Out("busy.dll")).c_str(), GENERIC_READ, c.Share, nullptr,
+                      OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    }
+    run.ExtractAll();
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    ASSERT_EQ(run.Errors.size(), 1u);
+    EXPECT_EQ(run.Errors[0].Path, run.Out("busy.dll"));
+    EXPECT_EQ(run.Errors[0].Code, c.Code);
+    // Not inflated: no status for it at all.
+    for (const TlzhFileStats& s : run.Status) EXPECT_EQ(s.FileName, "free.txt");
+    if (c.Share != ~0u) EXPECT_EQ(ReadFile(run.Out("busy.dll")), Text("old"));
+    EXPECT_EQ(ReadFile(run.Out("free.txt")), Text("F"));
+    EXPECT_EQ(run.Written().size(), c.Share == ~0u ? 1u : 2u);
+  }
 }
 #endif

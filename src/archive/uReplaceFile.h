@@ -1,0 +1,37 @@
+// Writing a file in place of its target without harming anything else in the folder. The bytes
+// go into a temporary file beside the target whose name nothing in the folder had (so no file
+// already there is truncated, replaced or removed unless it is the target itself), which then
+// moves over the target in one step. A target that cannot be replaced is found out before
+// anything is written.
+#pragma once
+
+#include <string>
+
+#include "uFileSys.h"
+
+class TReplacement {
+ public:
+  // Probes the target (fsys::ProbeReplaceable) and, when it can be replaced, creates the
+  // temporary file: target + ".~kro", else ".~kro2", ".~kro3" and so on while a name is taken.
+  explicit TReplacement(const std::string& target);
+  // Removes the temporary file unless it has taken the target's place.
+  ~TReplacement();
+  TReplacement(const TReplacement&) = delete;
+  TReplacement& operator=(const TReplacement&) = delete;
+
+  // 0 when the temporary file is open; otherwise the system's code for why not.
+  int Error() const { return FError; }
+  fsys::TFile& File() { return FFile; }
+  const std::string& TempPath() const { return FTempPath; }
+  // Whether a file was at the target when this began.
+  bool Replacing() const { return FReplacing; }
+  // Moves the temporary file over the target and closes it: 0, or the system's code when the
+  // target could not be replaced (the temporary file is then removed).
+  int Commit();
+
+ private:
+  std::string FTarget, FTempPath;
+  fsys::TFile FFile;
+  bool FReplacing = false;
+  int FError = 0;
+};
