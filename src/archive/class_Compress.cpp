@@ -256,9 +256,36 @@ void TQuillCompress::ReportCreateFailure(const std::string& target, int errorCod
         Format("Datei %s kann nicht erzeugt werden! Fehler=%d", {target, "-1"}));
 }
 
+int TQuillCompress::CheckInside(std::string path) {
+  if (DestinationRoot.empty()) return 0;
+  int error = 0;
+  if (FRealRoot.empty() && !fsys::ForceDirectories(DestinationRoot, &error))
+    return error ? error : -1;
+  if (FRealRoot.empty()) fsys::RealPath(DestinationRoot, FRealRoot);
+  // The deepest part that exists decides: what is missing is made below it.
+  std::string real;
+  while (!fsys::RealPath(path.empty() ? std::string(1, '.') : path, real) && !path.empty())
+    path = FolderPart(std::string_view(path).substr(0, path.size() - 1));
+  return !FRealRoot.empty() && (real == FRealRoot || IsInsideFolder(real, FRealRoot))
+             ? 0
+             : fsys::LeadsOutsideError();
+}
+
+int TQuillCompress::OpenOutput(const std::string& target, TReplacement& output) {
+  int error = 0;
+  const std::string folder = FolderPart(target);
+  if (int outside = CheckInside(folder)) return outside;
+  if (!folder.empty() && !fsys::ForceDirectories(folder, &error)) return error ? error : -1;
+  // A target in use or read-only is found out here, before the member is inflated.
+  if (int failed = output.Open(target)) return failed;
+  // Whatever the folders turned into meanwhile, where the file was made decides.
+  return CheckInside(output.TempPath());
+}
+
 void TQuillCompress::ExtractFiles() {
   Abort = false;
   ArchiveStream.reset();
+  FRealRoot.clear();
   auto finish = [this] {
     ArchiveStream.reset();
     FFilesToProcess.clear();
@@ -325,18 +352,10 @@ void TQuillCompress::ExtractOne(const std::string& request) {
                fmOpenRead);
   CurrentDisk = CurrentHeader->FirstDisk();
 
-  int error = 0;
-  const std::string folder = FolderPart(target);
-  if (!folder.empty() && !fsys::ForceDirectories(folder, &error)) {
+  TReplacement output;
+  if (int failed = OpenOutput(target, output)) {
     ArchiveStream.reset();
-    ReportCreateFailure(target, error);
-    return memberDone();
-  }
-  // A target in use or read-only is found out here, before the member is inflated.
-  TReplacement output(target);
-  if (output.Error()) {
-    ArchiveStream.reset();
-    ReportCreateFailure(target, output.Error());
+    ReportCreateFailure(target, failed);
     return memberDone();
   }
   InflateMember(output.File());

@@ -45,6 +45,7 @@
 #include "uStreams.h"
 
 class TQuillCompress;
+class TReplacement;
 
 inline constexpr int kHeaderSize = 156;
 inline constexpr int kPrologueSize = 5;
@@ -180,6 +181,14 @@ class TQuillCompress {
   TlzhFileStatsEvent OnStatus;
   TLZHErrorEvent OnError;
 
+  // The folder no member may leave through a link (a junction, a symbolic link): once a
+  // member's temporary file is open its real location must lie below this folder's real
+  // location, or the member is refused like a target that cannot be created
+  // (fsys::LeadsOutsideError), and no folder is made for it outside. The folder itself may be
+  // a link. Empty: no such check; a member's own name is never followed (a link there is
+  // replaced, not written through), so extraction into one folder needs none.
+  std::string DestinationRoot;
+
   // Run-time state a handler of OnBeforeExtracting or OnReplace may set.
   std::string CurrentTargetName;
   bool SkipCurrentFile = false;
@@ -209,6 +218,10 @@ class TQuillCompress {
   void FillFileStats(const TFileHeader& entry);
   void ExtractOne(const std::string& request);
   void ReportCreateFailure(const std::string& target, int errorCode);
+  // 0 when path, or the deepest part of it that exists, really lies in DestinationRoot.
+  int CheckInside(std::string path);
+  // Folders, then the member's temporary file: 0, or the code for why it cannot be written.
+  int OpenOutput(const std::string& target, TReplacement& output);
   void InflateMember(fsys::TFile& output);
   void WriteBlock(fsys::TFile& output, const uint8_t* block, size_t n);
 
@@ -219,6 +232,7 @@ class TQuillCompress {
   const TFileHeader* CurrentHeader = nullptr;
   int CurrentDisk = 0;
   std::unique_ptr<TCodecFileStream> ArchiveStream;
+  std::string FRealRoot;  // DestinationRoot resolved, once per run
   bool FRefused = false;
   std::string RefusedPath;
   TlzhFileStats Stats;

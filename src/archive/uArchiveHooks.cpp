@@ -18,9 +18,13 @@ bool SetOpenFileDate(fsys::TFile& file, uint16_t dosDate, uint16_t dosTime) {
   return file.SetDosDateTime(dosDate, dosTime);
 }
 
+bool FlushOpenFile(fsys::TFile& file, int* error) { return file.Flush(error); }
+
 }  // namespace
 
-TArchiveHooks DefaultArchiveHooks() { return {NoMessages, PrintMessage, SetOpenFileDate}; }
+TArchiveHooks DefaultArchiveHooks() {
+  return {NoMessages, PrintMessage, SetOpenFileDate, FlushOpenFile};
+}
 
 TArchiveHooks& ArchiveHooks() {
   static TArchiveHooks hooks = DefaultArchiveHooks();

@@ -6,6 +6,7 @@
 // must stay below 302,080 bytes.)
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -16,10 +17,12 @@ namespace fsys {
 
 #ifdef _WIN32
 inline constexpr char kPathDelim = '\\';
+inline constexpr int kNameTaken = 80;  // ERROR_FILE_EXISTS
 // Windows accepts either slash between components.
 inline bool IsPathDelim(char c) { return c == '/' || c == '\\'; }
 #else
 inline constexpr char kPathDelim = '/';
+inline constexpr int kNameTaken = EEXIST;
 inline bool IsPathDelim(char c) { return c == '/'; }
 #endif
 
@@ -43,8 +46,8 @@ class TFile {
   static TFile OpenRead(const std::string& path, int* error = nullptr);
   // A new file in place of any existing one, for writing, shared with nobody.
   static TFile Create(const std::string& path, int* error = nullptr);
-  // A file that does not exist yet, for writing, shared with nobody; fails when anything is
-  // at the name, a link too (which is never followed).
+  // A file that does not exist yet, for writing, shared with nobody; fails with kNameTaken
+  // when anything is at the name, a link too (which is never followed).
   static TFile CreateNew(const std::string& path, int* error = nullptr);
 
   bool IsOpen() const { return Handle != kNone; }
@@ -57,10 +60,14 @@ class TFile {
   // Sets the last-write time from a local DOS date and time, on the open file.
   bool SetDosDateTime(uint16_t dosDate, uint16_t dosTime);
   // Moves this file, made by Create at `from`, over `to` while it is still open; on Windows
-  // through the handle, which spares the system opening it once more.
+  // through the handle, which spares the system opening it once more (a full name of more
+  // than 520 characters is refused there).
   bool RenameTo(const std::string& from, const std::string& to, int* error = nullptr);
+  // The last-write time and the attributes (the mode bits on POSIX) of source, as a file copy
+  // keeps them; after the last write, which would set the time anew.
+  bool TakeDateAndAttributes(const TFile& source);
   // Everything written reaches the disk before this returns.
-  bool Flush();
+  bool Flush(int* error = nullptr);
   void Close();
 
  private:
@@ -70,8 +77,9 @@ class TFile {
 };
 
 bool FileExists(const std::string& path);
-// Anything at the name: a file, a folder, a link (even one that leads nowhere).
-bool NameTaken(const std::string& path);
+// Where an existing file or folder really is, every link resolved (realpath; on Windows the
+// final path of a handle, a "\\?\" path); false when it cannot be opened.
+bool RealPath(const std::string& path, std::string& real);
 // Whether the file at path can be replaced now, found out without changing it: 0 when it can
 // or when nothing is there (exists then says which); otherwise the system's code. On Windows
 // the file is opened for exclusive access: ERROR_SHARING_VIOLATION while another program

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include "uDates.h"
@@ -94,7 +95,27 @@ int64_t TFile::Size() const {
   return ::fstat(static_cast<int>(Handle), &st) == 0 ? st.st_size : -1;
 }
 
-bool TFile::Flush() { return IsOpen() && ::fsync(static_cast<int>(Handle)) == 0; }
+bool TFile::TakeDateAndAttributes(const TFile& source) {
+  struct stat st;
+  if (::fstat(static_cast<int>(source.Handle), &st) != 0) return false;
+  struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
+  return ::fchmod(static_cast<int>(Handle), st.st_mode & 07777) == 0 &&
+         ::futimens(static_cast<int>(Handle), times) == 0;
+}
+
+bool RealPath(const std::string& path, std::string& real) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (!resolved) return false;
+  real = resolved;
+  std::free(resolved);
+  return true;
+}
+
+bool TFile::Flush(int* error) {
+  if (::fsync(static_cast<int>(Handle)) == 0) return true;
+  SetError(error);
+  return false;
+}
 
 void TFile::Close() {
   if (Handle != kNone) ::close(static_cast<int>(Handle));
@@ -104,11 +125,6 @@ void TFile::Close() {
 bool FileExists(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
-bool NameTaken(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
 }
 
 int ProbeReplaceable(const std::string& path, bool& exists) {

@@ -51,6 +51,12 @@ std::string IncludeTrailingDelimiter(std::string_view folder) {
   return out;
 }
 
+bool IsInsideFolder(std::string_view path, std::string_view folder) {
+  while (!folder.empty() && fsys::IsPathDelim(folder.back())) folder.remove_suffix(1);
+  return path.size() > folder.size() + 1 && path.starts_with(folder) &&
+         fsys::IsPathDelim(path[folder.size()]);
+}
+
 bool IsSafeComponent(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
   if (name.back() == '.' || name.back() == ' ') return false;

@@ -1,5 +1,7 @@
 #include "uReplaceFile.h"
 
+#include "uArchiveHooks.h"
+
 namespace {
 
 // Enough for any package: each name taken is a file a package or a user put there.
@@ -7,17 +9,19 @@ constexpr int kTempNameAttempts = 1'000;
 
 }  // namespace
 
-TReplacement::TReplacement(const std::string& target) : FTarget(target) {
-  FError = fsys::ProbeReplaceable(target, FReplacing);
-  for (int n = 1; !FError && n <= kTempNameAttempts; ++n) {
+int TReplacement::Open(const std::string& target) {
+  FTarget = target;
+  int error = fsys::ProbeReplaceable(target, FReplacing);
+  for (int n = 1; !error && n <= kTempNameAttempts; ++n) {
     FTempPath = target + ".~kro";
     if (n > 1) FTempPath += std::to_string(n);
-    FFile = fsys::TFile::CreateNew(FTempPath, &FError);
-    if (FFile.IsOpen()) return;
+    FFile = fsys::TFile::CreateNew(FTempPath, &error);
+    if (FFile.IsOpen()) return 0;
     // Taken: try the next name; anything else is why the target cannot be written.
-    if (fsys::NameTaken(FTempPath) && n < kTempNameAttempts) FError = 0;
+    if (error == fsys::kNameTaken && n < kTempNameAttempts) error = 0;
   }
   FTempPath.clear();
+  return error ? error : -1;
 }
 
 TReplacement::~TReplacement() {
@@ -28,8 +32,11 @@ TReplacement::~TReplacement() {
 
 int TReplacement::Commit() {
   int error = 0;
-  if (!FFile.IsOpen()) return FError;
-  if (FFile.RenameTo(FTempPath, FTarget, &error)) {
+  if (!FFile.IsOpen()) return -1;
+  // An old file gives way only to one that is on the disk: after a power cut the target holds
+  // the old bytes or the new ones, never an empty file. A new file has nothing to lose.
+  const bool flushed = !FReplacing || ArchiveHooks().FlushFile(FFile, &error);
+  if (flushed && FFile.RenameTo(FTempPath, FTarget, &error)) {
     FFile.Close();
     return 0;
   }

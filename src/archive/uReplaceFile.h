@@ -11,27 +11,27 @@
 
 class TReplacement {
  public:
-  // Probes the target (fsys::ProbeReplaceable) and, when it can be replaced, creates the
-  // temporary file: target + ".~kro", else ".~kro2", ".~kro3" and so on while a name is taken.
-  explicit TReplacement(const std::string& target);
+  TReplacement() = default;
   // Removes the temporary file unless it has taken the target's place.
   ~TReplacement();
   TReplacement(const TReplacement&) = delete;
   TReplacement& operator=(const TReplacement&) = delete;
 
-  // 0 when the temporary file is open; otherwise the system's code for why not.
-  int Error() const { return FError; }
+  // Probes the target (fsys::ProbeReplaceable) and, when it can be replaced, creates the
+  // temporary file: target + ".~kro", else ".~kro2", ".~kro3" and so on while a name is taken.
+  // 0 when the temporary file is open; otherwise the system's code for why not. Once only.
+  int Open(const std::string& target);
   fsys::TFile& File() { return FFile; }
   const std::string& TempPath() const { return FTempPath; }
   // Whether a file was at the target when this began.
   bool Replacing() const { return FReplacing; }
-  // Moves the temporary file over the target and closes it: 0, or the system's code when the
-  // target could not be replaced (the temporary file is then removed).
+  // Moves the temporary file over the target and closes it, flushed first when it replaces a
+  // file (ArchiveHooks().FlushFile): 0, or the system's code when the target could not be
+  // replaced (the temporary file is then removed).
   int Commit();
 
  private:
   std::string FTarget, FTempPath;
   fsys::TFile FFile;
   bool FReplacing = false;
-  int FError = 0;
 };

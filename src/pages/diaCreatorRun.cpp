@@ -29,19 +29,21 @@ namespace {
 
 // Through a new file beside the target moved over it at the end, so a failed copy never leaves
 // a half-written library file in place of a good one, and a file in use is found out before
-// anything is copied. 0 or the system's error code (-1 when the system gave none).
+// anything is copied; the copy keeps the source's last-write time and attributes, as a file
+// copy does. 0 or the system's error code (-1 when the system gave none).
 int CopyFileReplacing(const std::string& from, const std::string& to) {
   int error = 0;
   fsys::TFile source = fsys::TFile::OpenRead(from, &error);
   if (!source.IsOpen()) return error ? error : -1;
-  TReplacement output(to);
-  if (output.Error()) return output.Error();
+  TReplacement output;
+  if (int failed = output.Open(to)) return failed;
   std::vector<char> buffer(64 * 1024);
   for (;;) {
     const int64_t n = source.Read(buffer.data(), buffer.size());
     if (n == 0) break;
     if (n < 0 || output.File().Write(buffer.data(), size_t(n)) != n) return -1;
   }
+  if (!output.File().TakeDateAndAttributes(source)) return -1;
   return output.Commit();
 }
 
@@ -86,6 +88,8 @@ bool RunInstallation(TSetupRun& run, const std::string& destination, TQuillCompr
 
   const std::string root = NativePath(destination);
   creator.ExtractDirectory = root;
+  // Nor may a link inside the destination lead a member out of it.
+  creator.DestinationRoot = root;
   creator.OnBeforeExtracting = [&root](TQuillCompress& q, const TlzhFileStats& s) {
     if (const auto folder = MemberFolder(s.FileName))
       q.ExtractDirectory = root + *folder;

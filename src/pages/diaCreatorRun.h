@@ -26,7 +26,8 @@ struct TCreatorView {
 };
 
 // Copies the files (not the subfolders) of the variant's folder below destination into
-// destination's "zeb" folder, replacing what is there; each copy lands whole or not at all.
+// destination's "zeb" folder, replacing what is there; each copy lands whole or not at all and
+// keeps its source's last-write time and attributes; a target in use is not touched.
 // A file that cannot be copied is shown (by its bare name) and its target appended to
 // failedFiles; the others are still copied. True when every copy succeeded; a missing or
 // empty variant folder gives true. destination ends with a backslash.
@@ -35,9 +36,9 @@ bool CopyLibraryVariant(const std::string& destination, uint8_t variant, int32_t
 
 // The whole run: the package run.WorkDir + run.AppInfo.Package extracted below destination
 // (ending with a backslash), each member into the folder its stored name gives; a member whose
-// folders would leave the destination is refused and, like every member that cannot be
-// created, shown and listed in run.AppInfo.FailedFiles. Then the library variant, unless the
-// engine was stopped. Returns whether the installation failed. Raises the archive's exceptions
-// as they come, and Exception when no destination is set.
+// folders would leave the destination, or that would land outside it through a link, is refused
+// and, like every member that cannot be created, shown and listed in run.AppInfo.FailedFiles. Then
+// the library variant, unless the engine was stopped. Returns whether the installation failed.
+// Raises the archive's exceptions as they come, and Exception when no destination is set.
 bool RunInstallation(TSetupRun& run, const std::string& destination, TQuillCompress& creator,
                      const TCreatorView& view);

@@ -94,8 +94,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 int WriteFileReplacing(const std::string& path, const std::string& bytes) {
-  TReplacement file(NativePath(path));
-  if (file.Error()) return file.Error();
+  TReplacement file;
+  if (int failed = file.Open(NativePath(path))) return failed;
   if (file.File().Write(bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size()))
     return -1;
   return file.Commit();

@@ -9,7 +9,8 @@
 namespace fsys {
 
 int InvalidNameError() { return ERROR_INVALID_NAME; }
-int LeadsOutsideError() { return ERROR_STOPPED_ON_SYMLINK; }
+// ERROR_STOPPED_ON_SYMLINK, which the MinGW headers lack.
+int LeadsOutsideError() { return 681; }
 
 namespace {
 
@@ -32,37 +33,34 @@ TFile& TFile::operator=(TFile&& other) noexcept {
   return *this;
 }
 
+namespace {
+
+// One CreateFileW for every way the layer opens a file; the handle, or -1 with the error.
+intptr_t OpenHandle(const std::string& path, DWORD access, DWORD share, DWORD disposition,
+                    DWORD flags, int* error) {
+  HANDLE h = CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition,
+                         FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+  if (h == INVALID_HANDLE_VALUE) SetError(error);
+  return reinterpret_cast<intptr_t>(h);
+}
+
+}  // namespace
+
 TFile TFile::OpenRead(const std::string& path, int* error) {
-  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    SetError(error);
-    return TFile();
-  }
-  return TFile(reinterpret_cast<intptr_t>(h));
+  return TFile(OpenHandle(path, GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                          FILE_FLAG_SEQUENTIAL_SCAN, error));
 }
 
+// DELETE access lets RenameTo move the file through this handle.
 TFile TFile::Create(const std::string& path, int* error) {
-  // DELETE access lets RenameTo move the file through this handle.
-  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    SetError(error);
-    return TFile();
-  }
-  return TFile(reinterpret_cast<intptr_t>(h));
+  return TFile(OpenHandle(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, CREATE_ALWAYS, 0, error));
 }
 
+// A link at the name is taken as it is, never followed to wherever it leads.
 TFile TFile::CreateNew(const std::string& path, int* error) {
-  // A link at the name is taken as it is, never followed to wherever it leads.
-  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    SetError(error);
-    return TFile();
-  }
-  return TFile(reinterpret_cast<intptr_t>(h));
+  return TFile(OpenHandle(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, CREATE_NEW,
+                          FILE_FLAG_OPEN_REPARSE_POINT, error));
 }
 
 int64_t TFile::Read(void* buffer, size_t count) {
@@ -106,7 +104,39 @@ int64_t TFile::Size() const {
   return GetFileSizeEx(H(Handle), &size) ? size.QuadPart : -1;
 }
 
-bool TFile::Flush() { return IsOpen() && FlushFileBuffers(H(Handle)); }
+bool TFile::TakeDateAndAttributes(const TFile& source) {
+  FILE_BASIC_INFO from;
+  if (!GetFileInformationByHandleEx(H(source.Handle), FileBasicInfo, &from, sizeof from))
+    return false;
+  // Zero times stay as they are; only the attributes a file copy carries over.
+  constexpr DWORD kCopied = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  FILE_BASIC_INFO to{};
+  to.LastWriteTime = from.LastWriteTime;
+  to.FileAttributes = from.FileAttributes & kCopied;
+  if (!to.FileAttributes) to.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  return SetFileInformationByHandle(H(Handle), FileBasicInfo, &to, sizeof to);
+}
+
+bool RealPath(const std::string& path, std::string& real) {
+  // No access asked for: a file in use or a folder can still be resolved.
+  auto file = TFileHandle::FromCreate(
+      H(OpenHandle(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                   FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+  // Longer real paths count as none: what cannot be resolved lies elsewhere.
+  wchar_t final[1024];
+  DWORD n = file ? GetFinalPathNameByHandleW(file.Get(), final, 1024, 0) : 0;
+  if (n == 0 || n >= 1024) return false;
+  real = Narrow(std::wstring_view(final, n));
+  return true;
+}
+
+bool TFile::Flush(int* error) {
+  if (FlushFileBuffers(H(Handle))) return true;
+  SetError(error);
+  return false;
+}
 
 void TFile::Close() {
   if (Handle != kNone) CloseHandle(H(Handle));
@@ -118,16 +148,13 @@ bool FileExists(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool NameTaken(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
-
 int ProbeReplaceable(const std::string& path, bool& exists) {
   // Exclusive access is what replacing needs; a link is probed itself, as it is what goes.
-  auto file = TFileHandle::FromCreate(
-      CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  const DWORD code = file ? 0 : GetLastError();
+  int code = 0;
+  auto file = TFileHandle::FromCreate(H(OpenHandle(
+      path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, &code)));
   exists = code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND;
-  return exists ? static_cast<int>(code) : 0;
+  return exists ? code : 0;
 }
 
 bool DirectoryExists(const std::string& path) {
@@ -214,21 +241,22 @@ std::optional<double> FileDateTime(const std::string& path) {
       {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
 }
 
-bool TFile::RenameTo(const std::string& from, const std::string& to, int* error) {
+bool TFile::RenameTo(const std::string&, const std::string& to, int* error) {
   if (!IsOpen()) return false;
-  std::wstring target = Widen(to);
-  wchar_t full[MAX_PATH * 2];
-  DWORD n = GetFullPathNameW(target.c_str(), MAX_PATH * 2, full, nullptr);
-  if (n == 0 || n >= MAX_PATH * 2) return RenameOver(from, to, error);
-  std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + n * sizeof(wchar_t));
-  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-  info->ReplaceIfExists = TRUE;
-  info->RootDirectory = nullptr;
-  info->FileNameLength = n * sizeof(wchar_t);
-  std::copy(full, full + n, info->FileName);
-  if (SetFileInformationByHandle(H(Handle), FileRenameInfo, info,
-                                 static_cast<DWORD>(buffer.size())))
-    return true;
+  // The full name goes straight into the rename request; a longer one than fits is refused.
+  struct {
+    FILE_RENAME_INFO Info;
+    wchar_t Room[MAX_PATH * 2];
+  } request{};
+  constexpr DWORD kRoom = MAX_PATH * 2 + 1;
+  DWORD n = GetFullPathNameW(Widen(to).c_str(), kRoom, request.Info.FileName, nullptr);
+  if (n == 0 || n >= kRoom) {
+    if (error) *error = n ? ERROR_FILENAME_EXCED_RANGE : static_cast<int>(GetLastError());
+    return false;
+  }
+  request.Info.ReplaceIfExists = TRUE;
+  request.Info.FileNameLength = n * sizeof(wchar_t);
+  if (SetFileInformationByHandle(H(Handle), FileRenameInfo, &request, sizeof request)) return true;
   SetError(error);
   return false;
 }

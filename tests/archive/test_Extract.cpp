@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <map>
 
 #include "ArchiveKit.h"
@@ -85,6 +86,13 @@ struct TRun {
     return files;
   }
 };
+
+// A stored name with the platform's delimiters.
+std::string NativePathOf(std::string name) {
+  for (char& ch : name)
+    if (ch == '\\') ch = fsys::kPathDelim;
+  return name;
+}
 
 std::string What(const std::exception_ptr& e) {
   try {
@@ -325,6 +333,64 @@ TEST(Extract, TemporaryNamesTakeNoFileOfTheFolder) {
   }
 }
 
+namespace {
+
+std::vector<std::string> gAtFlush;  // the target's content at each flush
+std::string gFlushTarget;
+int gFlushError = 0;
+
+// Flushes through a recording hook for the length of a test; a nonzero code makes it fail.
+struct TRecordedFlushes {
+  explicit TRecordedFlushes(const std::string& target, int error) {
+    gAtFlush.clear();
+    gFlushTarget = target;
+    gFlushError = error;
+    ArchiveHooks().FlushFile = [](fsys::TFile& file, int* code) {
+      Bytes b = ReadFile(gFlushTarget);
+      gAtFlush.emplace_back(b.begin(), b.end());
+      if (!gFlushError) return file.Flush(code);
+      *code = gFlushError;
+      return false;
+    };
+  }
+  ~TRecordedFlushes() { ArchiveHooks() = DefaultArchiveHooks(); }
+};
+
+}  // namespace
+
+// A member that replaces a file is flushed before it takes the old file's place; a new file is
+// not flushed; a failed flush leaves the old file and is reported with its code.
+TEST(Extract, ReplacingFlushesFirst) {
+  struct Case {
+    const char* Before;  // nullptr: no file there
+    int FlushError;
+    std::vector<std::string> AtFlush;
+    const char* After;
+    int Reported;  // -1: nothing reported
+  } cases[] = {
+      {nullptr, 0, {}, "new", -1},
+      {"old", 0, {"old"}, "new", -1},
+      {"old", 1234, {"old"}, "old", 1234},
+  };
+  for (const Case& c : cases) {
+    TRun run(Layout({{"a.txt", Text("new")}}));
+    TRecordedFlushes flushes(run.Out("a.txt"), c.FlushError);
+    fs::create_directories(kit::P(run.Dest));
+    if (c.Before) WriteFile(run.Out("a.txt"), Text(c.Before));
+    run.ExtractAll();
+    EXPECT_EQ(gAtFlush, c.AtFlush);
+    Bytes after = ReadFile(run.Out("a.txt"));
+    EXPECT_EQ(std::string(after.begin(), after.end()), c.After);
+    if (c.Reported < 0) {
+      EXPECT_TRUE(run.Errors.empty());
+    } else {
+      ASSERT_EQ(run.Errors.size(), 1u);
+      EXPECT_EQ(run.Errors[0].Code, c.Reported);
+    }
+    EXPECT_EQ(run.Written(), std::vector<std::string>{"dest/a.txt"});
+  }
+}
+
 // Member names against the tree and flat rules: nothing lands outside the destination.
 TEST(Extract, PathSafety) {
   struct Case {
@@ -394,6 +460,120 @@ TEST(Extract, PathSafety) {
     }
   }
 }
+
+// Links inside the destination never lead a member out of it. A folder that links elsewhere
+// refuses its members (nothing is made outside, not even a folder); a link at the target or at
+// a temporary name is replaced or passed by, never written through; a link that stays inside is
+// followed. Symbolic links natively only: Wine 8 lets a program make neither symbolic links
+// (CreateSymbolicLinkW succeeds and makes nothing) nor junctions (ERROR_NOT_SUPPORTED).
+TEST(Extract, NeverThroughALink) {
+  struct Case {
+    const char* What;
+    bool Hard;         // a hard link, else a symbolic one
+    const char* Link;  // below dest
+    const char* To;    // below the scratch folder
+    const char* Member;
+    const char* Lands;  // below the scratch folder; nullptr: refused
+  } cases[] = {
+      {"a hard link at the target", true, "h.txt", "outside/o.txt", "h.txt", "dest/h.txt"},
+#ifndef _WIN32
+      {"a folder leading out", false, "sub", "outside", "sub\\x.txt", nullptr},
+      {"a folder leading out, deeper", false, "sub", "outside", "sub\\new\\x.txt", nullptr},
+      {"a link at the target", false, "f.txt", "outside/o.txt", "f.txt", "dest/f.txt"},
+      {"a link at the temporary name", false, "g.txt.~kro", "outside/o.txt", "g.txt", "dest/g.txt"},
+      {"a link to nothing at the temporary name", false, "g.txt.~kro", "outside/none.txt", "g.txt",
+       "dest/g.txt"},
+      {"a folder staying inside", false, "alias", "dest/real", "alias\\x.txt", "dest/real/x.txt"},
+#endif
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    TRun run(Layout({{c.Member, Text("payload")}}));
+    run.UseTree();
+    run.Q.DestinationRoot = run.Dest;
+    const fs::path root = run.Dir.Root;
+    fs::create_directories(root / "outside");
+    fs::create_directories(root / "dest/real");
+    WriteFile(kit::S(root / "outside/o.txt"), Text("outside"));
+    if (c.Hard)
+      fs::create_hard_link(root / c.To, root / "dest" / c.Link);
+    else
+      fs::create_symlink(root / c.To, root / "dest" / c.Link);
+    run.ExtractAll();
+    EXPECT_FALSE(run.Q.Abort);
+    if (c.Lands) {
+      EXPECT_TRUE(run.Errors.empty());
+      EXPECT_EQ(ReadFile(kit::S(root / c.Lands)), Text("payload"));
+      EXPECT_FALSE(fs::is_symlink(root / c.Lands));
+    } else {
+      ASSERT_EQ(run.Errors.size(), 1u);
+      EXPECT_EQ(run.Errors[0].Path, run.Out(NativePathOf(c.Member)));
+      EXPECT_EQ(run.Errors[0].Code, fsys::LeadsOutsideError());
+    }
+    // Outside, all stays as it was.
+    std::vector<std::string> outside;
+    for (auto& e : fs::recursive_directory_iterator(root / "outside"))
+      outside.push_back(kit::S(e.path().filename()));
+    EXPECT_EQ(outside, std::vector<std::string>{"o.txt"});
+    EXPECT_EQ(ReadFile(kit::S(root / "outside/o.txt")), Text("outside"));
+  }
+}
+
+#ifndef _WIN32
+// The destination itself may be a link: its members land where it leads.
+TEST(Extract, DestinationMayBeALink) {
+  TRun run(Layout({{"a\\b.txt", Text("B")}, {"c.txt", Text("C")}}));
+  fs::create_directories(run.Dir.Root / "real");
+  fs::create_symlink(run.Dir.Root / "real", kit::P(run.Dest));
+  run.UseTree();
+  run.Q.DestinationRoot = run.Dest;
+  run.ExtractAll();
+  EXPECT_TRUE(run.Errors.empty());
+  EXPECT_EQ(ReadFile(run.Dir / "real/a/b.txt"), Text("B"));
+  EXPECT_EQ(ReadFile(run.Dir / "real/c.txt"), Text("C"));
+}
+#endif
+
+#ifdef _WIN32
+// The same rules under Wine, through links the host made (tests/archive/unix-links): folders
+// leading out refuse their members, a link at the target or at a temporary name is never
+// written through, a link staying inside and a destination that is a link are followed.
+TEST(ExtractLinks, HostLinks) {
+  const char* fixture = std::getenv("KRO_LINK_FIXTURE");
+  if (!fixture) GTEST_SKIP() << "runs through tests/archive/unix-links";
+  const fs::path root = kit::P(fixture);
+  TRun run(Layout({{"sub\\x.txt", Text("no")},
+                   {"sub\\new\\x.txt", Text("no")},
+                   {"alias\\x.txt", Text("alias")},
+                   {"f.txt", Text("f")},
+                   {"g.txt", Text("g")}}));
+  run.Dest = kit::S(root / "dest");
+  run.UseTree();
+  run.Q.DestinationRoot = run.Dest;
+  run.ExtractAll();
+  ASSERT_EQ(run.Errors.size(), 2u);
+  EXPECT_EQ(run.Errors[0].Path, run.Out("sub\\x.txt"));
+  EXPECT_EQ(run.Errors[1].Path, run.Out("sub\\new\\x.txt"));
+  EXPECT_EQ(run.Errors[0].Code, fsys::LeadsOutsideError());
+  EXPECT_EQ(run.Errors[1].Code, fsys::LeadsOutsideError());
+  EXPECT_EQ(ReadFile(kit::S(root / "dest/real/x.txt")), Text("alias"));
+  EXPECT_EQ(ReadFile(kit::S(root / "dest/f.txt")), Text("f"));
+  EXPECT_EQ(ReadFile(kit::S(root / "dest/g.txt")), Text("g"));
+  std::vector<std::string> outside;
+  for (auto& e : fs::directory_iterator(root / "outside"))
+    outside.push_back(kit::S(e.path().filename()));
+  EXPECT_EQ(outside, std::vector<std::string>{"o.txt"});
+  EXPECT_EQ(ReadFile(kit::S(root / "outside/o.txt")), Text("outside"));
+
+  TRun linked(Layout({{"a\\b.txt", Text("B")}}));
+  linked.Dest = kit::S(root / "destlink");
+  linked.UseTree();
+  linked.Q.DestinationRoot = linked.Dest;
+  linked.ExtractAll();
+  EXPECT_TRUE(linked.Errors.empty());
+  EXPECT_EQ(ReadFile(kit::S(root / "real-dest/a/b.txt")), Text("B"));
+}
+#endif
 
 // Damaged members stop the run with a clear message, never spin, never write past FileSize,
 // and leave an existing target as it was.
@@ -715,7 +895,9 @@ TEST(Extract, TargetInUse) {
     EXPECT_EQ(run.Errors[0].Code, c.Code);
     // Not inflated: no status for it at all.
     for (const TlzhFileStats& s : run.Status) EXPECT_EQ(s.FileName, "free.txt");
-    if (c.Share != ~0u) EXPECT_EQ(ReadFile(run.Out("busy.dll")), Text("old"));
+    if (c.Share != ~0u) {
+      EXPECT_EQ(ReadFile(run.Out("busy.dll")), Text("old"));
+    }
     EXPECT_EQ(ReadFile(run.Out("free.txt")), Text("F"));
     EXPECT_EQ(run.Written().size(), c.Share == ~0u ? 1u : 2u);
   }

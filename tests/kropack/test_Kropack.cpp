@@ -479,6 +479,23 @@ TEST(Kropack, ExtractRefusesEscapingNames) {
   EXPECT_EQ(files, 2u) << "only evil.pak and sub/ok.txt";
 }
 
+#ifndef _WIN32
+// A folder below DIR that links out of it refuses its members; nothing lands where it leads.
+TEST(Kropack, ExtractNeverThroughALink) {
+  TTempDir dir;
+  WriteFile(dir / "a.pak", Layout({{"out\\x.txt", Text("no")}, {"in\\y.txt", Text("yes")}}));
+  fs::create_directories(P(dir / "dest"));
+  fs::create_directories(P(dir / "elsewhere"));
+  fs::create_symlink(P(dir / "elsewhere"), P(dir / "dest/out"));
+  TRun run = Kropack(dir, {"extract", "--tree", "-d", dir / "dest", dir / "a.pak"});
+  EXPECT_EQ(run.Exit, 1);
+  EXPECT_TRUE(Contains(run.Err, "cannot create " + dir / "dest/out/x.txt")) << run.Err;
+  EXPECT_TRUE(Contains(run.Err, "1 member was not written")) << run.Err;
+  EXPECT_EQ(ReadFile(dir / "dest/in/y.txt"), Text("yes"));
+  EXPECT_TRUE(fs::is_empty(P(dir / "elsewhere")));
+}
+#endif
+
 // A target that cannot be created is reported with the system's reason and status 1.
 TEST(Kropack, ExtractIntoAFileFails) {
   TTempDir dir;

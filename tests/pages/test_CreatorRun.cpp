@@ -3,6 +3,12 @@
 // copied into place, and what counts as a failed installation.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "ArchiveKit.h"
 #include "diaCreatorRun.h"
 #include "uPaths.h"
@@ -158,6 +164,78 @@ TEST(CreatorRun, FailedLibraryCopyIsListed) {
   EXPECT_EQ(u.Errors[1].substr(0, 29), "Die Datei zebutil.exe konnte ");
   EXPECT_EQ(kit::ReadFile(u.At("zeb\\zeb.dll")), kit::Text("sa dll"));
 }
+
+// The library copy keeps each file's last-write time and attributes, as a file copy does, and
+// leaves a file that looks like its temporary file alone.
+TEST(CreatorRun, LibraryCopyKeepsDatesAndAttributes) {
+  TUnpack u({});
+  const auto when = kit::fs::file_time_type::clock::now() - std::chrono::hours(24 * 1000);
+  struct Case {
+    const char* Name;
+    kit::fs::perms Mode;  // natively
+    uint32_t Attributes;  // on Windows
+  } cases[] = {
+      {"a.dll", kit::fs::perms::owner_read | kit::fs::perms::group_read, 0x3},  // read-only, hidden
+      {"b.dll", kit::fs::perms::owner_read | kit::fs::perms::owner_write, 0x20},  // archive
+  };
+  for (const Case& c : cases) {
+    const std::string source = u.At(std::string("zeb\\sa\\") + c.Name);
+    kit::fs::create_directories(kit::P(source).parent_path());
+    kit::WriteFile(source, kit::Text(c.Name));
+    kit::fs::last_write_time(kit::P(source), when);
+#ifdef _WIN32
+    SetFileAttributesW(kit::P(source).c_str(), c.Attributes);
+#else
+    kit::fs::permissions(kit::P(source), c.Mode);
+#endif
+  }
+  kit::WriteFile(u.At("zeb\\a.dll.~kro"), kit::Text("user"));
+  std::vector<std::string> failed;
+  EXPECT_TRUE(CopyLibraryVariant(u.Destination, 3, kGerman, failed, u.View));
+  EXPECT_TRUE(failed.empty());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string source = u.At(std::string("zeb\\sa\\") + c.Name);
+    const std::string target = u.At(std::string("zeb\\") + c.Name);
+    EXPECT_EQ(kit::ReadFile(target), kit::Text(c.Name));
+    EXPECT_EQ(kit::fs::last_write_time(kit::P(target)), kit::fs::last_write_time(kit::P(source)));
+#ifdef _WIN32
+    // Wine adds the archive bit to every file.
+    const DWORD attributes = GetFileAttributesW(kit::P(target).c_str());
+    EXPECT_EQ(attributes & c.Attributes, c.Attributes);
+    EXPECT_EQ(attributes, GetFileAttributesW(kit::P(source).c_str()));
+    // Read-only files would outlive the scratch folder.
+    SetFileAttributesW(kit::P(target).c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(kit::P(source).c_str(), FILE_ATTRIBUTE_NORMAL);
+#else
+    EXPECT_EQ(kit::fs::status(kit::P(target)).permissions(), c.Mode);
+#endif
+  }
+  EXPECT_EQ(kit::ReadFile(u.At("zeb\\a.dll.~kro")), kit::Text("user"));
+}
+
+#ifdef _WIN32
+// A library file held open by another program is reported with the sharing violation's text
+// and keeps its content; the other files are still copied.
+TEST(CreatorRun, LibraryTargetInUse) {
+  TUnpack u({});
+  kit::fs::create_directories(kit::P(u.At("zeb\\sa")));
+  kit::WriteFile(u.At("zeb\\sa\\zeb.dll"), kit::Text("new dll"));
+  kit::WriteFile(u.At("zeb\\sa\\zebutil.exe"), kit::Text("new util"));
+  kit::WriteFile(u.At("zeb\\zeb.dll"), kit::Text("old dll"));
+  HANDLE h = CreateFileW(kit::P(u.At("zeb\\zeb.dll")).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  std::vector<std::string> failed;
+  EXPECT_FALSE(CopyLibraryVariant(u.Destination, 3, kEnglish, failed, u.View));
+  CloseHandle(h);
+  EXPECT_EQ(failed, std::vector<std::string>{u.At("zeb\\zeb.dll")});
+  ASSERT_EQ(u.Errors.size(), 1u);
+  EXPECT_EQ(u.Errors[0], "The file zeb.dll could not be copied!\rWindows said: system text 32\r\n");
+  EXPECT_EQ(kit::ReadFile(u.At("zeb\\zeb.dll")), kit::Text("old dll"));
+  EXPECT_EQ(kit::ReadFile(u.At("zeb\\zebutil.exe")), kit::Text("new util"));
+}
+#endif
 
 // An unpacking that fails only in the library copy still fails; one that fails only in
 // unpacking still copies the library.

@@ -357,6 +357,8 @@ int RunExtract(const TArgs& args, const TIo& io) {
     progress.Add(s.FileBytesDone - memberBytes, Printable(s.FileName));
     memberBytes = s.FileBytesDone;
   };
+  // What lies below DIR may not lead out of it either, through a link.
+  qc.DestinationRoot = base.empty() ? "." : base;
   qc.SetFilesToProcess(requests);
   // A failure that stops the run leaves the member in flight unreported.
   qc.ExtractFiles();
@@ -402,7 +404,8 @@ const std::vector<TCommand>& Commands() {
        "Extracts the named members (all when none is named) into DIR (default: the current\n"
        "folder). Without --tree every member lands directly in DIR under the last component\n"
        "of its name; with --tree its folders are rebuilt below DIR. Names that would leave\n"
-       "DIR or that Windows cannot create are refused and reported.\n"
+       "DIR or that Windows cannot create are refused and reported, and so is a member that\n"
+       "would land outside DIR through a link below it.\n"
        "  -d DIR      the destination folder\n"
        "  --tree      rebuild the members' folders\n",
        RunExtract},
