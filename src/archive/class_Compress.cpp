@@ -259,16 +259,17 @@ void TQuillCompress::ReportCreateFailure(const std::string& target, int errorCod
 int TQuillCompress::CheckInside(std::string path) {
   if (DestinationRoot.empty()) return 0;
   int error = 0;
-  if (FRealRoot.empty() && !fsys::ForceDirectories(DestinationRoot, &error))
-    return error ? error : -1;
-  if (FRealRoot.empty()) fsys::RealPath(DestinationRoot, FRealRoot);
-  // The deepest part that exists decides: what is missing is made below it.
+  if (FRealRoot.empty()) {
+    // A code of 0 here leaves the member's own folders to fail with theirs.
+    if (!fsys::ForceDirectories(DestinationRoot, &error)) return error;
+    fsys::RealPath(DestinationRoot, FRealRoot);
+  }
+  // The deepest part that exists decides: what is missing is made below it. An empty folder
+  // (a bare target name) is the destination itself.
   std::string real;
-  while (!fsys::RealPath(path.empty() ? std::string(1, '.') : path, real) && !path.empty())
+  while (!fsys::RealPath(path.empty() ? DestinationRoot : path, real) && !path.empty())
     path = FolderPart(std::string_view(path).substr(0, path.size() - 1));
-  return !FRealRoot.empty() && (real == FRealRoot || IsInsideFolder(real, FRealRoot))
-             ? 0
-             : fsys::LeadsOutsideError();
+  return !FRealRoot.empty() && IsWithinFolder(real, FRealRoot) ? 0 : fsys::kLeadsOutside;
 }
 
 int TQuillCompress::OpenOutput(const std::string& target, TReplacement& output) {

@@ -184,7 +184,7 @@ class TQuillCompress {
   // The folder no member may leave through a link (a junction, a symbolic link): once a
   // member's temporary file is open its real location must lie below this folder's real
   // location, or the member is refused like a target that cannot be created
-  // (fsys::LeadsOutsideError), and no folder is made for it outside. The folder itself may be
+  // (fsys::kLeadsOutside), and no folder is made for it outside. The folder itself may be
   // a link. Empty: no such check; a member's own name is never followed (a link there is
   // replaced, not written through), so extraction into one folder needs none.
   std::string DestinationRoot;

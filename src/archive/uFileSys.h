@@ -18,19 +18,19 @@ namespace fsys {
 #ifdef _WIN32
 inline constexpr char kPathDelim = '\\';
 inline constexpr int kNameTaken = 80;  // ERROR_FILE_EXISTS
+// A file whose real location, through a link, lies outside its destination.
+inline constexpr int kLeadsOutside = 681;  // ERROR_STOPPED_ON_SYMLINK
 // Windows accepts either slash between components.
 inline bool IsPathDelim(char c) { return c == '/' || c == '\\'; }
 #else
 inline constexpr char kPathDelim = '/';
 inline constexpr int kNameTaken = EEXIST;
+inline constexpr int kLeadsOutside = ELOOP;  // what O_NOFOLLOW gives
 inline bool IsPathDelim(char c) { return c == '/'; }
 #endif
 
 // The error code for a name the file system would refuse or that would leave its folder.
 int InvalidNameError();
-// The error code for a file whose real location, through a link, lies outside its destination:
-// ERROR_STOPPED_ON_SYMLINK on Windows, ELOOP elsewhere (what O_NOFOLLOW gives).
-int LeadsOutsideError();
 
 // An open file. Move-only; closes on destruction.
 class TFile {

@@ -15,7 +15,6 @@
 namespace fsys {
 
 int InvalidNameError() { return EINVAL; }
-int LeadsOutsideError() { return ELOOP; }
 
 namespace {
 

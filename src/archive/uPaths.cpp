@@ -51,7 +51,8 @@ std::string IncludeTrailingDelimiter(std::string_view folder) {
   return out;
 }
 
-bool IsInsideFolder(std::string_view path, std::string_view folder) {
+bool IsWithinFolder(std::string_view path, std::string_view folder) {
+  if (path == folder) return true;
   while (!folder.empty() && fsys::IsPathDelim(folder.back())) folder.remove_suffix(1);
   return path.size() > folder.size() + 1 && path.starts_with(folder) &&
          fsys::IsPathDelim(path[folder.size()]);

@@ -15,9 +15,9 @@ std::string ChangeFileExt(std::string_view path, std::string_view ext);
 // The folder and a platform delimiter, unless the folder is empty or already ends in one.
 std::string IncludeTrailingDelimiter(std::string_view folder);
 
-// Whether path lies below folder (both as the system spells real locations): path continues
-// folder with a delimiter and more; a folder itself is not inside itself.
-bool IsInsideFolder(std::string_view path, std::string_view folder);
+// Whether path is folder or lies below it (both as the system spells real locations): path
+// continues folder with a delimiter and more, or equals it.
+bool IsWithinFolder(std::string_view path, std::string_view folder);
 
 // A name (UTF-8) that creates a plain file inside its folder on every Windows file system: not
 // empty, not "." or "..", no trailing point or blank, no colon (drives, streams), no slash or

@@ -4,8 +4,8 @@
 
 namespace {
 
-// Enough for any package: each name taken is a file a package or a user put there.
-constexpr int kTempNameAttempts = 1'000;
+// ".~kro", then ".~kroa" to ".~kroz": each name taken is a file a package or a user put there.
+constexpr int kTempNameAttempts = 27;
 
 }  // namespace
 
@@ -14,14 +14,14 @@ int TReplacement::Open(const std::string& target) {
   int error = fsys::ProbeReplaceable(target, FReplacing);
   for (int n = 1; !error && n <= kTempNameAttempts; ++n) {
     FTempPath = target + ".~kro";
-    if (n > 1) FTempPath += std::to_string(n);
+    if (n > 1) FTempPath += static_cast<char>('a' + n - 2);
     FFile = fsys::TFile::CreateNew(FTempPath, &error);
     if (FFile.IsOpen()) return 0;
     // Taken: try the next name; anything else is why the target cannot be written.
     if (error == fsys::kNameTaken && n < kTempNameAttempts) error = 0;
   }
   FTempPath.clear();
-  return error ? error : -1;
+  return error;  // never 0 here: the last name taken leaves kNameTaken
 }
 
 TReplacement::~TReplacement() {

@@ -18,7 +18,8 @@ class TReplacement {
   TReplacement& operator=(const TReplacement&) = delete;
 
   // Probes the target (fsys::ProbeReplaceable) and, when it can be replaced, creates the
-  // temporary file: target + ".~kro", else ".~kro2", ".~kro3" and so on while a name is taken.
+  // temporary file: target + ".~kro", else ".~kroa", ".~krob" and so on to ".~kroz" while a
+  // name is taken.
   // 0 when the temporary file is open; otherwise the system's code for why not. Once only.
   int Open(const std::string& target);
   fsys::TFile& File() { return FFile; }

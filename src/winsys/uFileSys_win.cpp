@@ -9,8 +9,6 @@
 namespace fsys {
 
 int InvalidNameError() { return ERROR_INVALID_NAME; }
-// ERROR_STOPPED_ON_SYMLINK, which the MinGW headers lack.
-int LeadsOutsideError() { return 681; }
 
 namespace {
 
@@ -112,11 +110,10 @@ bool TFile::TakeDateAndAttributes(const TFile& source) {
   constexpr DWORD kCopied = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                             FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-  FILE_BASIC_INFO to{};
-  to.LastWriteTime = from.LastWriteTime;
-  to.FileAttributes = from.FileAttributes & kCopied;
-  if (!to.FileAttributes) to.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-  return SetFileInformationByHandle(H(Handle), FileBasicInfo, &to, sizeof to);
+  from.CreationTime.QuadPart = from.LastAccessTime.QuadPart = from.ChangeTime.QuadPart = 0;
+  from.FileAttributes &= kCopied;
+  if (!from.FileAttributes) from.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  return SetFileInformationByHandle(H(Handle), FileBasicInfo, &from, sizeof from);
 }
 
 bool RealPath(const std::string& path, std::string& real) {
