@@ -276,7 +276,8 @@ int TQuillCompress::OpenOutput(const std::string& target, TReplacement& output) 
   int error = 0;
   const std::string folder = FolderPart(target);
   if (int outside = CheckInside(folder)) return outside;
-  if (!folder.empty() && !fsys::ForceDirectories(folder, &error)) return error ? error : -1;
+  // Without a code the temporary file's own failure tells why.
+  if (!fsys::ForceDirectories(folder, &error) && error) return error;
   // A target in use or read-only is found out here, before the member is inflated.
   if (int failed = output.Open(target)) return failed;
   // Whatever the folders turned into meanwhile, where the file was made decides.

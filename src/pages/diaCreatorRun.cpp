@@ -1,5 +1,7 @@
 #include "diaCreatorRun.h"
 
+#include <memory>
+
 #include "uFileSys.h"
 #include "uPaths.h"
 #include "uReplaceFile.h"
@@ -37,11 +39,12 @@ int CopyFileReplacing(const std::string& from, const std::string& to) {
   if (!source.IsOpen()) return error ? error : -1;
   TReplacement output;
   if (int failed = output.Open(to)) return failed;
-  std::vector<char> buffer(64 * 1024);
+  constexpr size_t kChunk = 64 * 1024;
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kChunk);
   for (;;) {
-    const int64_t n = source.Read(buffer.data(), buffer.size());
+    const int64_t n = source.Read(buffer.get(), kChunk);
     if (n == 0) break;
-    if (n < 0 || output.File().Write(buffer.data(), size_t(n)) != n) return -1;
+    if (n < 0 || output.File().Write(buffer.get(), size_t(n)) != n) return -1;
   }
   if (!output.File().TakeDateAndAttributes(source)) return -1;
   return output.Commit();
