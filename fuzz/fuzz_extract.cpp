@@ -32,8 +32,10 @@ const std::string kVictim = "outside, and stays as it is";
 // What the destination can hold at the start, by bit of the first input byte. The names are
 // those of the seed archives' members (fuzz-smoke), so that the seeds meet them.
 enum : uint8_t {
-  kTargets = 1,   // files where members land, and a read-only one
-  kFileLink = 8,  // a.txt leads to a file outside
+  kTargets = 1,     // files where members land, and a read-only one
+  kLookAlikes = 2,  // files named as the temporary files of members would be
+  kFolderLink = 4,  // sub leads outside
+  kFileLink = 8,    // a.txt leads to a file outside
 };
 
 struct TPreset {
@@ -65,6 +67,11 @@ std::vector<TPreset> Prepare(uint8_t what) {
     put("readonly.txt", "read-only");
     fs::permissions(gDest / "readonly.txt", fs::perms::owner_read | fs::perms::group_read);
   }
+  if (what & kLookAlikes)
+    for (const char* name : {"a.txt.~kro", "a.txt.~kroa", "a.txt.~krob", "sub/zero.bin.~kro"})
+      put(name, name);
+  if ((what & kFolderLink) && !fs::exists(gDest / "sub"))
+    fs::create_directory_symlink(gOutside, gDest / "sub");
   if ((what & kFileLink) && !fs::exists(gDest / "a.txt"))
     fs::create_symlink(gVictim, gDest / "a.txt");
   return files;
@@ -91,6 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::set<std::string> targets;
   TQuillCompress q;
   q.SetCompressedFile(archive.Name());
+  q.DestinationRoot = gDest.string();
   q.OnListing = [](TQuillCompress& c, const TlzhFileStats& s) { c.AddFileToProcess(s.FileName); };
   q.OnBeforeExtracting = [](TQuillCompress& c, const TlzhFileStats& s) {
     auto folder = MemberFolder(s.FileName);

@@ -151,6 +151,8 @@ class TSetupTest {
       total += std::max(0, headers.GetFileHeaders(i).FileSize());
     TProgress progress(Io.Err, total);
     const bool tree = !package.empty();
+    // The installation keeps every member below its destination, as here below the scratch.
+    if (tree) qc.DestinationRoot = Scratch;
     std::string inf, pak;
     std::string written, problem;
     int64_t memberBytes = 0;
