@@ -13,6 +13,8 @@
 #include "uGetZebIni.h"
 #include "uHandles.h"
 #include "uSetup.h"
+#include "uSetupLog.h"
+#include "uSetupSilent.h"
 #include "uSetupTools.h"
 #include "uText.h"
 
@@ -58,24 +60,54 @@ void RestrictDllSearch() {
   SetDllDirectoryW(L"");
 }
 
+// With a log, every box the run shows is written to it, with the answer a confirmation got.
+int LoggedBox(TMessageKind kind, const std::string& text) {
+  SetupLogLine("message: ", text);
+  const int answer = RunMessageBox(kind, text);
+  if (kind == mkConfirmation) SetupLogLine("answer: ", answer == mrOk ? "OK" : "Cancel");
+  return answer;
+}
+
+int RunSilent(const std::vector<std::string>& args) {
+  TProgramSystem system;
+  const TDestPathSystem dest = DefaultDestPathSystem();
+  TSilentPages pages(system, dest);
+  TSetupDriver driver(pages, system);
+  if (driver.Start(args) == TStartResult::RunPages) driver.RunPages();
+  driver.Close();
+  return driver.Run.ExitCode;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   RestrictDllSearch();
   TComApartment com(COINIT_APARTMENTTHREADED);
+  const std::vector<std::string> args = Arguments();
+  const TSetupOptions options = ParseOptions(args);
+  // Opened before the driver makes the executable's drive current: a relative name means the
+  // folder setup was started in.
+  if (!options.LogFile.empty() && OpenSetupLog(options.LogFile)) SetMessageBoxFunc(LoggedBox);
   int result = kExitNotStarted;
   try {
     // The library settings are known before the backdrop exists.
     LoadZebConfig(GetEnvVar("ZEB"));
-    InitApplication();
-    SetControlErrorHandler(HandleException);
-    TProgramSystem system;
-    TFormSetup form(Arguments(), system);
-    form.SetMainForm();
-    RunApplication(form);
-    result = form.Driver().Run.ExitCode;
+    if (options.Silent) {
+      result = RunSilent(args);
+    } else {
+      InitApplication();
+      SetControlErrorHandler(HandleException);
+      TProgramSystem system;
+      TFormSetup form(args, system);
+      form.SetMainForm();
+      RunApplication(form);
+      result = form.Driver().Run.ExitCode;
+    }
   } catch (...) {
-    HandleCurrentException();
+    if (options.Silent)
+      SetupLogLine("error: ", ExceptionMessage(std::current_exception()));
+    else
+      HandleCurrentException();
   }
   return result;
 }

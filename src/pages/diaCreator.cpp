@@ -78,15 +78,6 @@ const std::vector<TControlDef>& Controls() {
 
 enum : uint8_t { crDone = 1, crCancel = 2 };
 
-// The system's text for an error code, as it gives it (its line end kept), at most 255
-// characters; empty when it has none.
-std::string SystemErrorText(int code) {
-  wchar_t text[256] = L"";
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, DWORD(code), 0, text, 256, nullptr);
-  return n ? Narrow(std::wstring_view(text, n)) : std::string();
-}
-
 }  // namespace
 
 void ShowCreate(TSetupRun& run, const TConfirmContinue& confirmContinue) {

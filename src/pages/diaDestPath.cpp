@@ -176,6 +176,7 @@ class TDestPathPage {
     const TDriveKind kind = dest.empty() ? dkOther : System.DriveKind(DriveOf(dest));
     Form.SetWindowSize(WindowWidth(Form), 320);
     Form.SetTop("PanelInstallations", 72);
+    if (!Run.Options.Folder.empty()) Model.NewFolder = Run.Options.Folder;
     Model.Show(dest, Run.AppInfo.FullInstallation, kind, Run.AppInfo.ArchiveTotals.TotalSize);
     Apply();
     if (Model.Face == dfAbort) Timer1.Start();
@@ -238,8 +239,8 @@ class TDestPathPage {
   }
 
   void StoreDestination() {
-    if (const auto typed = Model.TypedDestination()) Run.AppInfo.Destination = *typed;
-    if (System.LoadZebConfig) System.LoadZebConfig(Run.AppInfo.Destination);
+    Run.FreeBytes = Model.FreeSpace;
+    CommitDestination(Model, Run.AppInfo.Destination, System.LoadZebConfig);
   }
 
   TSetupRun& Run;

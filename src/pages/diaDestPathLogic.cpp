@@ -98,7 +98,7 @@ void TDestPathModel::Show(const std::string& destDir, bool fullInstallation, TDr
   } else if (fullInstallation) {
     Face = dfManual;
     NotFound = EditPanel = true;
-    EditChanged(kDefaultFolder);
+    EditChanged(NewFolder);
   } else {
     Face = dfAbort;
   }
@@ -118,12 +118,18 @@ void TDestPathModel::ChangeTarget() {
   Face = dfManual;
   InstallPanel = FoundOne = NotFound = false;
   EditPanel = Manual = true;
-  EditChanged(kDefaultFolder);
+  EditChanged(NewFolder);
 }
 
 std::optional<std::string> TDestPathModel::TypedDestination() const {
   if (!EditPanel) return std::nullopt;
   return EditText;
+}
+
+void CommitDestination(const TDestPathModel& model, std::string& destination,
+                       const std::function<void(const std::string&)>& reload) {
+  if (const auto typed = model.TypedDestination()) destination = *typed;
+  if (reload) reload(destination);
 }
 
 void TDestPathModel::UpdateNextButton() {

@@ -43,6 +43,12 @@ std::string ChangeFolderWarning(std::int32_t language);
 // configuration files record it.
 bool IsUsableDestination(std::string_view path);
 
+class TDestPathModel;
+// What Next commits: a folder entered by hand becomes the destination as typed, then the
+// library configuration is read again from the destination (reload may be empty).
+void CommitDestination(const TDestPathModel& model, std::string& destination,
+                       const std::function<void(const std::string&)>& reload);
+
 class TDestPathModel {
  public:
   using TFreeSpace = std::function<double(const std::string& queryPath)>;
@@ -54,12 +60,15 @@ class TDestPathModel {
             std::int64_t neededBytes);
   // The edit field's text changed (by the user or by the page).
   void EditChanged(const std::string& text);
-  // The change-folder warning was confirmed: manual entry prefilled with "C:\KRO".
+  // The change-folder warning was confirmed: manual entry prefilled with NewFolder.
   void ChangeTarget();
   // F5: the change-folder button appears whatever the description says.
   void RevealChangeTarget() { ChangeTargetVisible = true; }
   // What Next stores as the destination: the edit field as typed while it is shown.
   std::optional<std::string> TypedDestination() const;
+
+  // The folder a new installation is offered: "C:\KRO", or the one given with /D=.
+  std::string NewFolder = kDefaultFolder;
 
   // What the page shows.
   TDestFace Face = dfAbort;

@@ -75,7 +75,7 @@ void ShowLibs(TSetupRun& run) {
     SendMessageW(form.Control("ListeBibliotheken"), LB_SETITEMHEIGHT, 0, 13);
     form.SetBounds("ListeBibliotheken", 32, 164, 409, 56);
     const std::uint8_t variant = run.AppInfo.LibVariant;
-    form.SetItemIndex("ListeBibliotheken", PreselectedItem(variant));
+    form.SetItemIndex("ListeBibliotheken", PreselectedItem(variant, run.Options.Library));
     form.SetText("LblAktLib",
                  InstalledLibraryText(variant, run.AppInfo.FirstInstallation, run.Language));
     // The choice has the focus, not Back (the first button), which Enter would press.

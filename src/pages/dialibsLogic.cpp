@@ -26,7 +26,10 @@ std::string InstalledLibraryText(std::uint8_t variant, bool firstInstallation,
   return english ? kVariants[variant].InstalledEn : kVariants[variant].InstalledDe;
 }
 
-int PreselectedItem(std::uint8_t variant) { return variant <= 3 ? variant : 0; }
+int PreselectedItem(std::uint8_t variant, int requested) {
+  if (requested >= 0 && requested <= 3) return requested;
+  return variant <= 3 ? variant : 0;
+}
 
 std::uint8_t CommittedVariant(int itemIndex) {
   return itemIndex >= 0 && itemIndex <= 3 ? std::uint8_t(itemIndex) : 0;

@@ -28,6 +28,12 @@ std::string ArchiveNotFoundMessage(int32_t language, const std::string& archiveP
                 {"\r", archivePath});
 }
 
+std::string BadCommandLineMessage(int32_t language, const std::string& argument) {
+  return (language == kGerman ? "Unbekannte Angabe in der Befehlszeile: "
+                              : "Unknown command-line option: ") +
+         argument;
+}
+
 TArchiveSource LocateArchive(const std::vector<std::string>& args, const std::string& exePath,
                              std::string_view exeHead, int64_t exeSize) {
   TArchiveSource source;
@@ -98,6 +104,22 @@ uint8_t DetectLibVariant(bool firstInstallation, const TZebLookup& value) {
   return static_cast<uint8_t>(dataPath.front()) <= 0x44 ? 3 : 1;
 }
 
+const char* ExitCodeMeaning(int code) {
+  switch (code) {
+    case kExitInstalled:
+      return " (installed)";
+    case kExitCancelled:
+      return " (cancelled or aborted)";
+    case kExitFailedFiles:
+      return " (installed with failed files)";
+    case kExitNotStarted:
+      return " (not started)";
+    case kExitBadCommandLine:
+      return " (bad command line)";
+  }
+  return " (installed, restart needed)";
+}
+
 // --- The driver -------------------------------------------------------------------------------
 
 namespace {
@@ -127,6 +149,13 @@ TStartResult TSetupDriver::Start(const std::vector<std::string>& args) {
 
 TStartResult TSetupDriver::StartSteps(const std::vector<std::string>& args) {
   Run.Language = LanguageFromName(System.SystemLanguageName());
+  for (const std::string& arg : args) System.LogLine("argument: ", arg);
+  const TSetupOptions& options = Run.Options = ParseOptions(args);
+  if (!options.Bad.empty()) {
+    Run.ExitCode = kExitBadCommandLine;
+    Pages.ShowMessage(BadCommandLineMessage(Run.Language, options.Bad));
+    return TStartResult::Stop;
+  }
 
   const std::string exePath = System.OwnExePath();
   Run.StartDir = System.CurrentDirectory();
@@ -137,21 +166,27 @@ TStartResult TSetupDriver::StartSteps(const std::vector<std::string>& args) {
   }
 
   Run.AppInfo = TApplicationInfo(System.FindInstallation());
+  const std::string& found = Run.AppInfo.Destination;
+  System.LogLine("installation found: ", found.empty() ? "none" : found);
 
   TArchiveSource source;
-  if (args.empty()) {
+  if (!options.HasArchive) {
     const int64_t size = System.FileSize(exePath);
     const std::string head = size > 0 ? System.ReadHead(exePath, kPeHeadBytes) : std::string();
-    source = LocateArchive(args, exePath, head, size);
+    source = LocateArchive({}, exePath, head, size);
     if (!source.HasData()) {
       Pages.ShowMessage(NoInstallationDataMessage(Run.Language, source.Range.FileSize));
       return TStartResult::Stop;
     }
   } else {
-    source = LocateArchive({AbsoluteArchivePath(args.front(), Run.StartDir)}, exePath, {}, -1);
+    source = LocateArchive({AbsoluteArchivePath(options.Archive, Run.StartDir)}, exePath, {}, -1);
   }
 
-  if (!Prepare(source) || !System.ReadDescription(Run.AppInfo, Run.WorkDir)) {
+  const bool prepared = Prepare(source);
+  System.LogLine("archive: ", Run.ArchivePath);
+  if (prepared && !Run.AppInfo.InfFile.empty())
+    LogFile("description ", Run.WorkDir + Run.AppInfo.InfFile);
+  if (!prepared || !System.ReadDescription(Run.AppInfo, Run.WorkDir)) {
     Pages.ShowMessage(CannotProcessMessage(Run.Language));
     return TStartResult::Stop;
   }
@@ -205,7 +240,13 @@ void TSetupDriver::RunPages() {
     Run.PageNo = 1;
     PageLoop();
     if (!Run.InstallConfirmed) return;
+    const TApplicationInfo& info = Run.AppInfo;
+    System.LogLine("destination: ", info.DestDir());
+    System.LogLine("library variant: ", std::to_string(info.LibVariant));
+    System.LogLine("bytes needed: ", std::to_string(info.ArchiveTotals.TotalSize));
+    System.LogLine("bytes free: ", std::to_string(int64_t(Run.FreeBytes)));
     Unpack();
+    for (const std::string& file : info.FailedFiles) System.LogLine("failed: ", file);
     if (!Run.InstallFailed) ConfigureMachine();
     Outcome();
   });
@@ -255,6 +296,7 @@ void TSetupDriver::Unpack() {
 
 void TSetupDriver::ConfigureMachine() {
   const TApplicationInfo& info = Run.AppInfo;
+  System.LogLine("environment before: ", System.Environment());
   try {
     if (System.PlatformId() < 2)
       System.SetupAutoexec(info);
@@ -263,13 +305,16 @@ void TSetupDriver::ConfigureMachine() {
   } catch (const std::exception&) {
     // The environment steps fall back silently; a stray failure there must not stop the rest.
   }
+  System.LogLine("environment after: ", System.Environment());
   try {
     System.WriteZebIni(info);
   } catch (const std::exception& e) {
     Pages.ShowErrorMessage(e.what());
     Run.AppInfo.FailedFiles.push_back(info.ZebDir() + "zeb.ini");
+    System.LogLine("failed: ", Run.AppInfo.FailedFiles.back());
     Run.InstallFailed = true;
   }
+  LogFile("zeb.ini ", info.ZebDir() + "zeb.ini");
 }
 
 void TSetupDriver::Outcome() {
@@ -287,13 +332,18 @@ void TSetupDriver::Outcome() {
   if (shortcuts) {
     try {
       System.CreateShortcuts(Run.AppInfo);
-    } catch (const std::exception&) {
-      // Shortcuts are a convenience; failing to make them is skipped silently.
+      System.LogLine("shortcuts: ", "made");
+    } catch (const std::exception& e) {
+      // Shortcuts are a convenience; failing to make them only goes into the log.
+      System.LogLine("shortcuts not made: ", e.what());
     }
+  } else {
+    System.LogLine("shortcuts: ", "not asked for");
   }
   const std::string readme = ReadmePath(Run.AppInfo);
   if (!readme.empty() && System.FileExists(readme)) Pages.ShowReadme(readme);
   if (Run.RebootNow) {
+    System.LogLine("restart: ", "now");
     // The restart does not wait for the program to end: tidy up first.
     RemoveWorkFolder();
     System.RebootWindows();
@@ -301,6 +351,7 @@ void TSetupDriver::Outcome() {
 }
 
 bool TSetupDriver::Close() {
+  System.LogLine("exit code: ", std::to_string(Run.ExitCode) + ExitCodeMeaning(Run.ExitCode));
   RemoveWorkFolder();
   return Run.StartDir.empty() || System.ChangeDirectory(Run.StartDir);
 }
@@ -309,4 +360,9 @@ void TSetupDriver::RemoveWorkFolder() {
   if (Run.WorkDir.empty()) return;
   System.RemoveWorkFolder(Run.WorkDir);
   Run.WorkDir.clear();
+}
+
+void TSetupDriver::LogFile(const char* what, const std::string& path) {
+  // Both files are kept in code page 1252.
+  System.LogLine(what, path + ":\r\n" + Cp1252ToUtf8(System.ReadHead(path, 65536)));
 }

@@ -38,6 +38,9 @@ struct TSetupRun {
   std::string WorkDir;
   // The prepared archive (Loader.CompressedFile).
   std::string ArchivePath;
+  TSetupOptions Options;
+  // What the destination page measured on the drive it committed, for the log.
+  double FreeBytes = 0;
   // What the program ends with; a page that finds setup cannot begin sets kExitNotStarted.
   int ExitCode = kExitNotStarted;
 };
@@ -51,6 +54,9 @@ int32_t LanguageFromName(std::string_view systemLanguageName);
 std::string NoInstallationDataMessage(int32_t language, int64_t size);
 std::string CannotProcessMessage(int32_t language);
 std::string ArchiveNotFoundMessage(int32_t language, const std::string& archivePath);
+std::string BadCommandLineMessage(int32_t language, const std::string& argument);
+// " (installed)" and the like: what an exit code tells, for the log.
+const char* ExitCodeMeaning(int code);
 
 // What the preparation page is asked to do.
 struct TLoadRequest {
@@ -164,6 +170,10 @@ class ISetupSystem {
   virtual void WriteZebIni(const TApplicationInfo& info) = 0;
   virtual void CreateShortcuts(const TApplicationInfo& info) = 0;
   virtual void RebootWindows() = 0;
+  // The machine's and the user's ZEB and PATH, for the log.
+  virtual std::string Environment() = 0;
+  // One line of the run's log (/LOG=), key and value; nothing happens without a log.
+  virtual void LogLine(std::string_view key, std::string_view value) = 0;
 };
 
 // The real system.
@@ -188,6 +198,8 @@ class TDefaultSetupSystem : public ISetupSystem {
   void WriteZebIni(const TApplicationInfo& info) override;
   void CreateShortcuts(const TApplicationInfo& info) override;
   void RebootWindows() override;
+  std::string Environment() override;
+  void LogLine(std::string_view key, std::string_view value) override;
 };
 
 // --- The driver -------------------------------------------------------------------------------
@@ -204,7 +216,8 @@ class TSetupDriver {
 
   TSetupRun Run;
 
-  // FormShow: the start-up steps. args are the command-line arguments without the program.
+  // FormShow: the start-up steps. args are the command-line arguments without the program; a
+  // bad one is shown and ends the run with kExitBadCommandLine.
   // Stop after a message (or an error shown) when setup cannot go on; an unexpected failure is
   // shown through ShowErrorMessage and also gives Stop, so the backdrop never stays without
   // pages.
@@ -212,8 +225,8 @@ class TSetupDriver {
   // Timer1Timer: the page loop and the steps after it; an unexpected failure of a page is shown
   // through ShowErrorMessage and ends the run (the caller closes the backdrop either way).
   void RunPages();
-  // FormClose: back to StartDir, and the private folder removed. False when the directory
-  // could not be restored (the program ends anyway).
+  // FormClose: back to StartDir, and the private folder removed; the exit code logged. False
+  // when the directory could not be restored (the program ends anyway).
   bool Close();
 
  private:
@@ -224,6 +237,8 @@ class TSetupDriver {
   void ConfigureMachine();
   void Outcome();
   void RemoveWorkFolder();
+  // A file the run read or wrote, whole, into the log.
+  void LogFile(const char* what, const std::string& path);
 
   ISetupPages& Pages;
   ISetupSystem& System;

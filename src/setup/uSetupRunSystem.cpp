@@ -4,6 +4,7 @@
 #include "class_Compress.h"
 #include "uFileSys.h"
 #include "uPrivateFolder.h"
+#include "uSetupLog.h"
 #include "uSetupPlatform.h"
 #include "uSetupRun.h"
 #include "uSysConfig.h"
@@ -100,3 +101,9 @@ void TDefaultSetupSystem::CreateShortcuts(const TApplicationInfo& info) {
 }
 
 void TDefaultSetupSystem::RebootWindows() { ::RebootWindows(); }
+
+std::string TDefaultSetupSystem::Environment() { return EnvironmentSummary(); }
+
+void TDefaultSetupSystem::LogLine(std::string_view key, std::string_view value) {
+  SetupLogLine(key, value);
+}

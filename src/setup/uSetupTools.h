@@ -100,6 +100,9 @@ std::string GetBootDir();
 // fails, so a drive that cannot be measured never looks large enough.
 double GetFreeSpace(const std::string& drive);
 void RebootWindows();
+// The system's text for an error code, as it gives it (its line end kept), at most 255
+// characters; empty when it has none.
+std::string SystemErrorText(int code);
 
 // A Windows path as the host's file system spells it: unchanged on Windows, backslashes made
 // slashes elsewhere.

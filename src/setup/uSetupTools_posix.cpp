@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "uSetupPlatform.h"
 #include "uSetupTools.h"
@@ -67,3 +68,5 @@ std::string NativePath(const std::string& path) {
     if (c == '\\') c = '/';
   return native;
 }
+
+std::string SystemErrorText(int code) { return code > 0 ? std::strerror(code) : std::string(); }

@@ -99,3 +99,10 @@ double GetFreeSpace(const std::string& drive) {
 }
 
 std::string NativePath(const std::string& path) { return path; }
+
+std::string SystemErrorText(int code) {
+  wchar_t text[256] = L"";
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, DWORD(code), 0, text, 256, nullptr);
+  return n ? Narrow(std::wstring_view(text, n)) : std::string();
+}

@@ -66,6 +66,10 @@ void WriteEnvironment(TRegExt& reg, const std::string& lib) {
     reg.WriteExpandString(kEnv, "PATH", PrependPathEntry(lib, path));
 }
 
+std::string EnvironmentOf(TRegExt&& reg) {
+  return " ZEB=" + reg.ReadString(kEnv, "ZEB", "") + ", PATH=" + reg.ReadString(kEnv, "PATH", "");
+}
+
 struct TModuleDefault {
   char Letter;
   const char* Folder;
@@ -155,6 +159,15 @@ TEnvResult SetupEnvironmentNT(const TApplicationInfo& info) {
   // Without this, programs started from the new shortcuts would see ZEB only after a logon.
   if (auto& broadcast = SystemHooks().BroadcastEnvironmentChange) broadcast();
   return result;
+}
+
+std::string EnvironmentSummary() {
+  try {
+    return "machine" + EnvironmentOf({kSessionManager, true, TRegRoot::LocalMachine, false}) +
+           "; user" + EnvironmentOf({"", true, TRegRoot::CurrentUser, false});
+  } catch (const std::exception& e) {
+    return std::string("unreadable: ") + e.what();
+  }
 }
 
 std::vector<std::string> AutoexecAdditions(const TApplicationInfo& info, std::string_view zebEnv,

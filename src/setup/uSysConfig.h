@@ -31,6 +31,10 @@ enum class TEnvResult { Unchanged, MachineWide, PerUser, Failed };
 // PATH stays an expandable string. Running programs are told about a change.
 TEnvResult SetupEnvironmentNT(const TApplicationInfo& info);
 
+// "machine ZEB=…, PATH=…; user ZEB=…, PATH=…" as the registry holds them now, for the log; a
+// value that cannot be read gives "unreadable: " and the reason.
+std::string EnvironmentSummary();
+
 // The lines autoexec.bat needs for a process environment with these ZEB and PATH values.
 std::vector<std::string> AutoexecAdditions(const TApplicationInfo& info, std::string_view zebEnv,
                                            std::string_view pathEnv);

@@ -830,6 +830,220 @@ def case_demo(u, work):
     expect(u.ended() == 0, "setup did not end cleanly")
 
 
+# --- unattended runs ---------------------------------------------------------------------
+
+def silent(u, launch, *options, env=None, timeout=120):
+    """setup.exe with options, nobody at the screen: no window may appear; its exit code."""
+    u.start(*launch, *options, env=env)
+    end = time.time() + timeout
+    while u.proc.poll() is None:
+        shown = [w.text for w in u.screen().wins if w.visible and w.depth == 0 and w.text]
+        expect(not shown, f"a silent run shows windows: {shown}")
+        expect(time.time() < end, f"the silent run still runs after {timeout} s")
+        time.sleep(0.2)
+    return u.proc.returncode
+
+
+def read_log(path):
+    """The log's lines; it must be UTF-8 throughout."""
+    with open(path, "rb") as fh:
+        data = fh.read()
+    try:
+        text = data.decode("utf-8")
+    except UnicodeDecodeError as e:
+        raise Failure(f"the log is not UTF-8: {e}")
+    return text.split("\r\n")
+
+
+def expect_lines(lines, *wanted):
+    for w in wanted:
+        expect(any(line == w or (isinstance(w, re.Pattern) and w.search(line)) for line in lines),
+               f"the log has no line {w!r}; it reads {lines}")
+
+
+def case_silent_first_install(u, work):
+    """/S /D= /LIB=3 /SHORTCUTS on a fresh machine: the standalone library in the folder given,
+    zeb.ini, environment and both shortcuts for it, the readme not shown, a log of it all."""
+    folder = "C:\\Kro Neu"
+    unix = os.path.join(DRIVE_C, "Kro Neu")
+    shutil.rmtree(unix, ignore_errors=True)
+    fresh_machine()
+    files = product_files()
+    launch = build_setup(work, files)
+    log = os.path.join(DRIVE_C, "kro-setup.log")
+    rc = silent(u, launch, "/s", "/D=" + folder, "/LIB=3", "/Shortcuts", "/LOG=C:\\kro-setup.log")
+    expect(rc == 0, f"exit code {rc}")
+    try:
+        got = {k.replace(os.sep, "/"): v for k, v in tree(unix).items()}
+        ini = got.pop("zeb/zeb.ini", None)
+        expect(got == variant_tree(files, "sa"), f"installed tree: {sorted(got)}")
+        expected_ini = ZEB_INI_FIRST.replace("C:\\KRO\\", folder + "\\")
+        expect(ini == expected_ini.encode(), f"zeb.ini is {ini!r}")
+        zeb = reg_query(ENV_MACHINE, "ZEB")
+        expect(zeb == folder + "\\ZEB", f"machine ZEB is {zeb!r}")
+        path = reg_query(ENV_MACHINE, "PATH") or ""
+        expect(path.startswith(folder + "\\ZEB;"), f"machine PATH is {path!r}")
+        links = shortcut_files()
+        expect(len(links) == 2, f"shortcuts: {links}")
+        for p in links:
+            with open(p, "rb") as fh:
+                data = fh.read()
+            target = (folder + "\\BIN\\KRO.EXE").upper()
+            expect(target.encode() in data.upper() or target.encode("utf-16-le") in data.upper(),
+                   f"{p} does not lead to {target}")
+        lines = read_log(log)
+        expect_lines(lines, "installation found: none", "destination: " + folder + "\\",
+                     "library variant: 3", "shortcuts: made",
+                     "readme not shown: " + folder + "\\LIESMICH.RTF",
+                     "exit code: 0 (installed)",
+                     re.compile(r"^environment before: machine ZEB=, PATH="),
+                     re.compile(r"^environment after: machine ZEB=C:\\Kro Neu\\ZEB, PATH=C:\\Kro Neu\\ZEB;"),
+                     re.compile(r"^bytes needed: \d+$"), re.compile(r"^bytes free: [1-9]\d*$"),
+                     re.compile(r"^description .*kro\.inf:$"), "Title=Kro Auftrag",
+                     "zeb.ini " + folder + "\\ZEB\\zeb.ini:", "Server=LOCLIB")
+    finally:
+        reg_delete(ENV_MACHINE, "ZEB")
+        shutil.rmtree(unix, ignore_errors=True)
+        fresh_machine()
+
+
+def case_silent_update(u, work):
+    """An installation found through ZEB is updated in place without a word: its library kept,
+    zeb.ini untouched, no shortcuts without /SHORTCUTS."""
+    fresh_machine()
+    old = existing_installation("nw")
+    files = product_files()
+    launch = build_setup(work, files, description(full=0))
+    rc = silent(u, launch, "/S", "/LOG=C:\\update.log", env={"ZEB": r"C:\KRO\ZEB"})
+    expect(rc == 0, f"exit code {rc}")
+    expected = dict(old)
+    expected.update(variant_tree(files, "nw"))
+    check_tree(expected, ignore=())
+    expect(shortcut_files() == [], "shortcuts were made without /SHORTCUTS")
+    expect_lines(read_log(os.path.join(DRIVE_C, "update.log")), "installation found: C:\\KRO",
+                 "destination: C:\\KRO\\", "library variant: 2", "shortcuts: not asked for",
+                 "exit code: 0 (installed)")
+
+
+def case_silent_held_file(u, work):
+    """A file held open: the others are installed, the run ends with 2 and the log names the
+    file with the system's reason."""
+    fresh_machine()
+    old = existing_installation("sa")
+    launch = build_setup(work, product_files(), description(full=0))
+    holder = subprocess.Popen(["wine", PROBE, "hold", "C:\\KRO\\bin\\kro.exe"],
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    try:
+        expect(holder.stdout.readline().strip() == b"held", "cannot hold the file open")
+        rc = silent(u, launch, "/S", "/LOG=C:\\held.log", env={"ZEB": r"C:\KRO\ZEB"})
+    finally:
+        holder.communicate(b"", timeout=30)
+    expect(rc == 2, f"exit code {rc}")
+    with open(os.path.join(KRO, "bin", "kro.exe"), "rb") as fh:
+        expect(fh.read() == old["bin/kro.exe"], "the held file changed")
+    with open(os.path.join(KRO, "bin", "hilfe", "kro.hlp"), "rb") as fh:
+        expect(fh.read() == product_files()["bin/hilfe/kro.hlp"], "the other files were not installed")
+    expect_lines(read_log(os.path.join(DRIVE_C, "held.log")), "failed: C:\\KRO\\bin\\kro.exe",
+                 re.compile(r"^error: The file C:\\KRO\\bin\\kro\.exe could not be copied!\rWindows said: \S"),
+                 "exit code: 2 (installed with failed files)")
+
+
+def case_silent_no_data(u, work):
+    """The program without data: 3, the message in the log, nothing shown or written."""
+    fresh_machine()
+    exe = os.path.join(work, "Setup.exe")
+    shutil.copy(STUB, exe)
+    rc = silent(u, [exe], "/S", "/LOG=C:\\nodata.log")
+    expect(rc == 3, f"exit code {rc}")
+    expect(not os.path.exists(KRO), "C:\\KRO was written")
+    expect_lines(read_log(os.path.join(DRIVE_C, "nodata.log")),
+                 f'message: Setup does not contain any installation data. Size="{os.path.getsize(exe)}"',
+                 "exit code: 3 (not started)")
+
+
+def case_silent_no_space(u, work):
+    """A destination without room for the package: 3, nothing unpacked, the space in the log.
+    The drive is a 1 MB file system the test mounts and gives the prefix as T:."""
+    fresh_machine()
+    small = os.path.join(work, "small")
+    os.makedirs(small)
+    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=1m", "tmpfs", small],
+                             capture_output=True)
+    expect(mounted.returncode == 0, f"cannot mount a small drive: {mounted.stderr!r}")
+    drive = os.path.join(PREFIX, "dosdevices", "t:")
+    try:
+        if os.path.lexists(drive):
+            os.remove(drive)
+        os.symlink(small, drive)
+        files = product_files({"bin/daten.bin": os.urandom(3 * 1024 * 1024)})
+        launch = build_setup(work, files)
+        rc = silent(u, launch, "/S", "/D=T:\\KRO", "/LOG=C:\\space.log")
+        expect(rc == 3, f"exit code {rc}")
+        expect(os.listdir(small) == [], f"the small drive holds {os.listdir(small)}")
+        expect_lines(read_log(os.path.join(DRIVE_C, "space.log")),
+                     "not enough free space: T:\\KRO", re.compile(r"^space needed: 3\.\d MB$"),
+                     re.compile(r"^space free: [01]\.\d MB$"), "exit code: 3 (not started)")
+    finally:
+        if os.path.lexists(drive):
+            os.remove(drive)
+        subprocess.run(["umount", small], capture_output=True)
+
+
+def case_silent_bad_option(u, work):
+    """An option setup does not know: 4 before anything is prepared, in the log too."""
+    fresh_machine()
+    launch = build_setup(work, product_files())
+    rc = silent(u, launch, "/S", "/Quiet", "/LOG=C:\\bad.log")
+    expect(rc == 4, f"exit code {rc}")
+    expect(not os.path.exists(KRO), "C:\\KRO was written")
+    expect_lines(read_log(os.path.join(DRIVE_C, "bad.log")),
+                 "message: Unknown command-line option: /Quiet", "exit code: 4 (bad command line)")
+
+
+def case_silent_log_unwritable(u, work):
+    """A log that cannot be written does not stop the installation."""
+    fresh_machine()
+    files = product_files()
+    launch = build_setup(work, files)
+    rc = silent(u, launch, "/S", "/LOG=C:\\nicht\\da\\setup.log")
+    expect(rc == 0, f"exit code {rc}")
+    check_tree(variant_tree(files, None))
+    expect(not os.path.exists(os.path.join(DRIVE_C, "nicht")), "a folder was made for the log")
+
+
+def case_interactive_log(u, work):
+    """/LOG= in a run with its pages, /D= and /LIB= prefilling them: the log says what the pages
+    showed and what the user chose."""
+    fresh_machine()
+    files = product_files()
+    launch = build_setup(work, files)
+    u.start(*launch, "/D=C:\\KRO", "/LIB=3", "/LOG=C:\\pages.log")
+    u.wait(WELCOME, label="welcome")
+    u.key("Return")
+    s = u.wait(NOT_FOUND["en"], label="destination")
+    edits = [w.text for w in s.wins if w.cls == "Edit" and w.visible]
+    expect(edits == ["C:\\KRO"], f"the destination field shows {edits}")
+    free_shown = [w.text for w in s.wins if w.visible and w.text.endswith(" MB")]
+    u.key("Return")
+    s = u.wait(LIBRARY["en"], label="library")
+    libraries = s.one(re.compile(""), cls="ListBox")
+    expect(libraries.extra.startswith("sel=3 "), f"the library page preselects {libraries.extra}")
+    u.key("Return")
+    u.wait(FINISH["en"], label="finish", timeout=60)
+    u.click(SHORTCUT["en"])
+    u.key("Return")
+    leave_readme(u, "Kro Auftrag 2.02")
+    expect(u.ended() == 0, "setup did not end cleanly")
+    check_tree(variant_tree(files, "sa"))
+    lines = read_log(os.path.join(DRIVE_C, "pages.log"))
+    expect_lines(lines, "installation found: none", "destination: C:\\KRO\\",
+                 "library variant: 3", "shortcuts: made", "exit code: 0 (installed)")
+    # The free space the page showed, in bytes.
+    free = int(next(line for line in lines if line.startswith("bytes free: ")).split()[-1])
+    shown = f"{free / 1048576:,.1f} MB"
+    expect(shown in free_shown, f"the log's free space {shown} is not what the page showed: {free_shown}")
+
+
 CASES = {name[5:].replace("_", "-"): fn for name, fn in globals().items()
          if name.startswith("case_")}
 

@@ -190,6 +190,13 @@ struct TFakeDriverSystem : ISetupSystem {
   }
   void CreateShortcuts(const TApplicationInfo&) override { Log.Add("shortcuts"); }
   void RebootWindows() override { Log.Add("reboot"); }
+  // Counted, so that "before" and "after" differ as a real configuration makes them.
+  std::string Environment() override { return "env" + std::to_string(++EnvironmentReads); }
+  void LogLine(std::string_view key, std::string_view value) override {
+    LogLines.push_back(std::string(key) + std::string(value));
+  }
+  int EnvironmentReads = 0;
+  std::vector<std::string> LogLines;
 };
 
 // Little-endian bytes into a string, for the images the tests build.

@@ -272,6 +272,7 @@ TEST_F(TDriverFixture, StartFailures) {
     EXPECT_EQ(log, c.tail) << c.what;
     EXPECT_EQ(system.Removed.size(), c.removed) << c.what;
     EXPECT_EQ(exitCode, kExitNotStarted) << c.what;
+    EXPECT_EQ(system.LogLines.back(), "exit code: 3 (not started)") << c.what;
   }
 }
 

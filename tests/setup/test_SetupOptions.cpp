@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "DriverFakes.h"
 #include "uSetupOptions.h"
 
 namespace {
@@ -40,4 +41,64 @@ TEST(SetupOptions, Table) {
       {{"/"}, "lib=-1 d= log= archive=- bad=/"},
   };
   for (const auto& c : cases) EXPECT_EQ(Shown(ParseOptions(c.args)), c.parsed) << c.parsed;
+}
+
+// A bad command line is shown in the run's language and ends the run before anything is
+// prepared, with its own exit code.
+TEST(SetupOptions, BadCommandLineStopsBeforeAnything) {
+  for (const char* language : {"Deutsch", "English"}) {
+    TDriverLog log;
+    TFakePages pages{log};
+    TFakeDriverSystem system{log};
+    system.LanguageName = language;
+    TSetupDriver driver(pages, system);
+    EXPECT_EQ(driver.Start({"/S", "/Silent", "F:\\archive.1"}), TStartResult::Stop);
+    EXPECT_EQ(driver.Run.ExitCode, kExitBadCommandLine);
+    EXPECT_EQ(log.Entries,
+              (std::vector<std::string>{
+                  language[0] == 'D' ? "message Unbekannte Angabe in der Befehlszeile: /Silent"
+                                     : "message Unknown command-line option: /Silent"}));
+    driver.Close();
+    EXPECT_EQ(system.LogLines, (std::vector<std::string>{"argument: /S", "argument: /Silent",
+                                                         "argument: F:\\archive.1",
+                                                         "exit code: 4 (bad command line)"}));
+  }
+}
+
+// Options before the archive do not change where the data comes from.
+TEST(SetupOptions, ArchiveAfterOptions) {
+  TDriverLog log;
+  TFakePages pages{log};
+  TFakeDriverSystem system{log};
+  TSetupDriver driver(pages, system);
+  EXPECT_EQ(driver.Start({"/LOG=x.log", "F:\\archive.1"}), TStartResult::RunPages);
+  ASSERT_TRUE(pages.LoadSeen);
+  EXPECT_EQ(pages.LoadSeen->ArchivePath, "F:\\archive.1");
+  EXPECT_EQ(driver.Run.Options.LogFile, "x.log");
+}
+
+// The log of a whole update: what was found, used and written, in the order of the run.
+TEST(SetupOptions, LogOfAWholeRun) {
+  TDriverLog log;
+  TFakePages pages{log};
+  pages.Moves = {1, 1};
+  pages.ShortcutChecked = true;
+  TFakeDriverSystem system{log};
+  system.Installation = "C:\\KRO";
+  system.Zeb = {{"DBModel", "nw"}};
+  TSetupDriver driver(pages, system);
+  ASSERT_EQ(driver.Start({"/LOG=C:\\setup.log"}), TStartResult::RunPages);
+  driver.Run.FreeBytes = 7e9;
+  driver.Run.AppInfo.LibsIncluded = 2;
+  driver.RunPages();
+  driver.Close();
+  // The fake reads every file as empty.
+  EXPECT_EQ(
+      system.LogLines,
+      (std::vector<std::string>{
+          "argument: /LOG=C:\\setup.log", "installation found: C:\\KRO",
+          "archive: C:\\TEMP\\kro0123\\setup.1", "description C:\\TEMP\\kro0123\\app.inf:\r\n",
+          "destination: C:\\KRO\\", "library variant: 2", "bytes needed: 123456",
+          "bytes free: 7000000000", "environment before: env1", "environment after: env2",
+          "zeb.ini C:\\KRO\\ZEB\\zeb.ini:\r\n", "shortcuts: made", "exit code: 0 (installed)"}));
 }
