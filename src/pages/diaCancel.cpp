@@ -1,6 +1,7 @@
 #include "diaCancel.h"
 
 #include "diaWelcomeFrame.h"
+#include "uSetupLog.h"
 
 namespace {
 
@@ -40,5 +41,7 @@ bool ConfirmContinue(std::int32_t language) {
   };
   form.OnClick("BtnNext", [&] { form.ModalResult = mrOk; });
   form.OnClick("BtnCancel", [&] { form.ModalResult = mrCancel; });
-  return form.ShowModal() == mrOk;
+  const bool goOn = form.ShowModal() == mrOk;
+  SetupLogLine("cancel asked, answer: ", goOn ? "continue" : "abort");
+  return goOn;
 }

@@ -1014,30 +1014,41 @@ def case_silent_log_unwritable(u, work):
 def case_interactive_log(u, work):
     """/LOG= in a run with its pages, /D= and /LIB= prefilling them: the log says what the pages
     showed and what the user chose."""
+    folder, unix = "C:\\Kro Log", os.path.join(DRIVE_C, "Kro Log")
+    shutil.rmtree(unix, ignore_errors=True)
     fresh_machine()
     files = product_files()
     launch = build_setup(work, files)
-    u.start(*launch, "/D=C:\\KRO", "/LIB=3", "/LOG=C:\\pages.log")
+    u.start(*launch, "/D=" + folder, "/LIB=3", "/LOG=C:\\pages.log")
     u.wait(WELCOME, label="welcome")
     u.key("Return")
     s = u.wait(NOT_FOUND["en"], label="destination")
     edits = [w.text for w in s.wins if w.cls == "Edit" and w.visible]
-    expect(edits == ["C:\\KRO"], f"the destination field shows {edits}")
+    expect(edits == [folder], f"the destination field shows {edits}")
     free_shown = [w.text for w in s.wins if w.visible and w.text.endswith(" MB")]
     u.key("Return")
     s = u.wait(LIBRARY["en"], label="library")
     libraries = s.one(re.compile(""), cls="ListBox")
     expect(libraries.extra.startswith("sel=3 "), f"the library page preselects {libraries.extra}")
+    u.click(CANCEL["en"])
+    u.wait(CONFIRM["en"], label="confirm")
+    u.click(CONTINUE["en"])
+    u.wait(LIBRARY["en"], label="library-again")
     u.key("Return")
     u.wait(FINISH["en"], label="finish", timeout=60)
     u.click(SHORTCUT["en"])
     u.key("Return")
     leave_readme(u, "Kro Auftrag 2.02")
     expect(u.ended() == 0, "setup did not end cleanly")
-    check_tree(variant_tree(files, "sa"))
+    got = {k.replace(os.sep, "/"): v for k, v in tree(unix).items()}
+    got.pop("zeb/zeb.ini", None)
+    expect(got == variant_tree(files, "sa"), f"installed tree: {sorted(got)}")
+    reg_delete(ENV_MACHINE, "ZEB")
+    shutil.rmtree(unix, ignore_errors=True)
     lines = read_log(os.path.join(DRIVE_C, "pages.log"))
-    expect_lines(lines, "installation found: none", "destination: C:\\KRO\\",
-                 "library variant: 3", "shortcuts: made", "exit code: 0 (installed)")
+    expect_lines(lines, "installation found: none", "destination: " + folder + "\\",
+                 "cancel asked, answer: continue", "library variant: 3", "shortcuts: made",
+                 "exit code: 0 (installed)")
     # The free space the page showed, in bytes.
     free = int(next(line for line in lines if line.startswith("bytes free: ")).split()[-1])
     shown = f"{free / 1048576:,.1f} MB"
