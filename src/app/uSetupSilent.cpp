@@ -71,7 +71,7 @@ void TSilentPages::ShowCreate(TSetupRun& run) {
   PrepareEngine(creator);
   TCreatorView view;
   view.ShowError = [this](const std::string& message) { ShowErrorMessage(message); };
-  view.SystemText = SystemErrorText;
+  view.SystemText = SystemErrorMessage;
   run.InstallFailed = RunInstallation(run, run.AppInfo.DestDir(), creator, view);
   ++run.PageNo;
 }

@@ -104,7 +104,7 @@ void ShowCreate(TSetupRun& run, const TConfirmContinue& confirmContinue) {
     pacer.Update({s.FileName, s.FilePercent, s.TotalPercent});
   };
   view.ShowError = [](const std::string& message) { ShowErrorBox(message); };
-  view.SystemText = SystemErrorText;
+  view.SystemText = SystemErrorMessage;
 
   TOneShotTimer& timer = form.AddTimer(1000, [&] {
     try {

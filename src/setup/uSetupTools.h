@@ -102,7 +102,7 @@ double GetFreeSpace(const std::string& drive);
 void RebootWindows();
 // The system's text for an error code, as it gives it (its line end kept), at most 255
 // characters; empty when it has none.
-std::string SystemErrorText(int code);
+std::string SystemErrorMessage(int code);
 
 // A Windows path as the host's file system spells it: unchanged on Windows, backslashes made
 // slashes elsewhere.

@@ -69,4 +69,4 @@ std::string NativePath(const std::string& path) {
   return native;
 }
 
-std::string SystemErrorText(int code) { return code > 0 ? std::strerror(code) : std::string(); }
+std::string SystemErrorMessage(int code) { return code > 0 ? std::strerror(code) : std::string(); }

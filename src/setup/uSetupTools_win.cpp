@@ -100,7 +100,7 @@ double GetFreeSpace(const std::string& drive) {
 
 std::string NativePath(const std::string& path) { return path; }
 
-std::string SystemErrorText(int code) {
+std::string SystemErrorMessage(int code) {
   wchar_t text[256] = L"";
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                  nullptr, DWORD(code), 0, text, 256, nullptr);
