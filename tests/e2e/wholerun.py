@@ -1034,7 +1034,8 @@ def case_interactive_log(u, work):
     u.wait(CONFIRM["en"], label="confirm")
     u.click(CONTINUE["en"])
     u.wait(LIBRARY["en"], label="library-again")
-    u.key("Return")
+    # The focus is on Cancel now, which Enter would press.
+    u.click(CONTINUE["en"])
     u.wait(FINISH["en"], label="finish", timeout=60)
     u.click(SHORTCUT["en"])
     u.key("Return")
