@@ -136,7 +136,7 @@ bool TFile::Flush(int* error) {
 }
 
 void TFile::Close() {
-  if (Handle != kNone) CloseHandle(H(Handle));
+  if (Handle != kNone) handles_detail::CloseFile(H(Handle));
   Handle = kNone;
 }
 
