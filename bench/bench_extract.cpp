@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchFiles.h"
 #include "BenchPayload.h"
 #include "class_Compress.h"
 #include "uArchiveHooks.h"
@@ -40,15 +41,6 @@ using Clock = std::chrono::steady_clock;
 
 std::string Join(const std::string& a, const std::string& b) {
   return IncludeTrailingDelimiter(a) + b;
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& data) {
-  fsys::ForceDirectories(FolderPart(path));
-  fsys::TFile f = fsys::TFile::Create(path);
-  if (!f.IsOpen() || f.Write(data.data(), data.size()) != static_cast<int64_t>(data.size())) {
-    std::fprintf(stderr, "cannot write %s\n", path.c_str());
-    std::exit(1);
-  }
 }
 
 int Make(double megabytes, const std::string& dir) {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchFiles.h"
 #include "BenchPayload.h"
 #include "uFileSys.h"
 #include "uPaths.h"
@@ -24,15 +25,6 @@
 extern char** environ;
 
 namespace {
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& data) {
-  fsys::ForceDirectories(FolderPart(path));
-  fsys::TFile f = fsys::TFile::Create(path);
-  if (!f.IsOpen() || f.Write(data.data(), data.size()) != static_cast<int64_t>(data.size())) {
-    std::fprintf(stderr, "cannot write %s\n", path.c_str());
-    std::exit(1);
-  }
-}
 
 // The product: mostly small text and structured files, one of about 40 from 0.2 to 2.2 MB, one
 // of 500 an incompressible archive of 5 to 25 MB, in nested folders.
