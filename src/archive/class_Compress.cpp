@@ -65,13 +65,13 @@ int32_t TFileHeader::Int(int at) const { return ReadInt32(Record.data() + at); }
 
 double TFileHeader::FileDate() const {
   double value;
-  std::memcpy(&value, Record.data() + 4, sizeof value);
+  std::memcpy(&value, Record.data() + rec::kFileDate, sizeof value);
   return value;
 }
 
 std::string TFileHeader::RawFileName() const {
-  size_t length = std::min<size_t>(Record[17], kMaxFileName);
-  return std::string(reinterpret_cast<const char*>(Record.data() + 18), length);
+  size_t length = std::min<size_t>(Record[rec::kNameLength], kMaxFileName);
+  return std::string(reinterpret_cast<const char*>(Record.data() + rec::kFileName), length);
 }
 
 std::string TFileHeader::FileName() const { return Cp1252ToUtf8(RawFileName()); }
@@ -99,8 +99,8 @@ int TFileHeaders::IndexOfFile(const std::string& request) const {
   if (!key) return -1;
   for (int i = 0; i < Count(); ++i) {
     const THeaderRecord& r = Items[i]->Record;
-    std::string_view name(reinterpret_cast<const char*>(r.data() + 18),
-                          std::min<size_t>(r[17], kMaxFileName));
+    std::string_view name(reinterpret_cast<const char*>(r.data() + rec::kFileName),
+                          std::min<size_t>(r[rec::kNameLength], kMaxFileName));
     if (SameTextAZ(name, *key)) return i;
   }
   return -1;

@@ -51,6 +51,31 @@ inline constexpr int kHeaderSize = 156;
 inline constexpr int kPrologueSize = 5;
 inline constexpr int kMaxFileName = 100;
 
+// Where each field of a directory record starts, as drawn above.
+namespace rec {
+inline constexpr int kFileNumber = 0;
+inline constexpr int kFileDate = 4;
+inline constexpr int kLastDisk = 12;
+inline constexpr int kLastByte = 13;
+inline constexpr int kNameLength = 17;
+inline constexpr int kFileName = 18;
+inline constexpr int kNextHeader = 118;
+inline constexpr int kFileSize = 122;
+inline constexpr int kDataPosition = 126;
+inline constexpr int kCompressedSize = 130;
+inline constexpr int kFirstDisk = 134;
+inline constexpr int kReserved = 135;
+inline constexpr int kReservedSize = 21;
+// Each field ends where the next begins, and the last one ends the record.
+static_assert(kFileDate == kFileNumber + 4 && kLastDisk == kFileDate + 8 &&
+              kLastByte == kLastDisk + 1 && kNameLength == kLastByte + 4 &&
+              kFileName == kNameLength + 1 && kNextHeader == kFileName + kMaxFileName &&
+              kFileSize == kNextHeader + 4 && kDataPosition == kFileSize + 4 &&
+              kCompressedSize == kDataPosition + 4 && kFirstDisk == kCompressedSize + 4 &&
+              kReserved == kFirstDisk + 1 && kReserved + kReservedSize == kHeaderSize &&
+              kHeaderSize == 156);
+}  // namespace rec
+
 using THeaderRecord = std::array<uint8_t, kHeaderSize>;
 
 // The per-file status record passed with every event. The totals are 64-bit: sums of 32-bit
@@ -82,17 +107,17 @@ class TFileHeader {
   bool ReadRecord(TCodecFileStream& stream);
   bool IsValid() const;
 
-  int32_t FileNumber() const { return Int(0); }
+  int32_t FileNumber() const { return Int(rec::kFileNumber); }
   double FileDate() const;
-  uint8_t LastDisk() const { return Record[12]; }
-  int32_t LastByte() const { return Int(13); }
+  uint8_t LastDisk() const { return Record[rec::kLastDisk]; }
+  int32_t LastByte() const { return Int(rec::kLastByte); }
   std::string FileName() const;     // UTF-8
   std::string RawFileName() const;  // code page 1252, as stored
-  int32_t NextHeader() const { return Int(118); }
-  int32_t FileSize() const { return Int(122); }
-  int32_t DataPosition() const { return Int(126); }
-  int32_t CompressedSize() const { return Int(130); }
-  uint8_t FirstDisk() const { return Record[134]; }
+  int32_t NextHeader() const { return Int(rec::kNextHeader); }
+  int32_t FileSize() const { return Int(rec::kFileSize); }
+  int32_t DataPosition() const { return Int(rec::kDataPosition); }
+  int32_t CompressedSize() const { return Int(rec::kCompressedSize); }
+  uint8_t FirstDisk() const { return Record[rec::kFirstDisk]; }
 
   TQuillCompress* const Owner;
   THeaderRecord Record{};
