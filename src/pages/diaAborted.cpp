@@ -1,6 +1,6 @@
 #include "diaAborted.h"
 
-#include "diaLoadFrame.h"
+#include "diaPageFrame.h"
 #include "uForms.h"
 
 namespace {
@@ -66,9 +66,7 @@ const std::vector<TControlDef>& Controls() {
 
 void ShowAborted(TSetupRun& run) {
   TForm form(FramedForm("SetupdialogAborted", Controls(), kEnglishTexts));
-  form.OnShow = [&] {
-    if (run.Language == kEnglish) form.SetLanguageTexts(kEnglish);
-  };
+  form.OnShow = [&] { form.SetLanguageTexts(run.Language); };
   CloseOnButtonAndEnter(form);
   form.ShowModal();
 }

@@ -1,6 +1,6 @@
 #include "diaCancel.h"
 
-#include "diaWelcomeFrame.h"
+#include "diaPageFrame.h"
 #include "uSetupLog.h"
 
 namespace {
@@ -8,8 +8,8 @@ namespace {
 const TControlDef kControls[] = {
     TitleLabel("Setup fortsetzen oder abbrechen?"),
     // First in the tab order: continuing has the focus when the dialog opens.
-    PageButton("BtnNext", 250, 95, "&Fortsetzen"),
-    PageButton("BtnCancel", 352, 97, "&Abbrechen"),
+    NextButton("&Fortsetzen", 250, 95),
+    CancelButton(kCancelCaption, 352),
     BodyLabel("Label1", 40, 64, 400, 14, "Die Installation ist noch nicht abgeschlossen!", 0),
     BodyLabel("Label2", 40, 88, 400, 14,
               "Möchten Sie das Setup-Programm fortsetzen oder abbrechen?", 0),
@@ -19,24 +19,19 @@ const TTextDef kEnglishTexts[] = {
     {"LabelTitel", "Continue or abort setup"},
     {"Label1", "The installation is not yet completed."},
     {"Label2", "Do you want Setup to continue or abort."},
-    {"BtnNext", "Co&ntinue"},
+    kNextEnglish,
     {"BtnCancel", "&Abort"},
 };
 
-const TFormDef kDialogCancel{.Name = "DialogCancel",
-                             .Caption = "Kro Setup",
-                             .ClientWidth = kEntryPageWidth,
-                             .ClientHeight = 286,
-                             .Frame = kEntryFrame,
-                             .Controls = kControls,
-                             .English = kEnglishTexts};
+const TFormDef kDialogCancel =
+    PageForm("DialogCancel", kControls, kEnglishTexts, {.KeyPreview = false});
 
 }  // namespace
 
 bool ConfirmContinue(std::int32_t language) {
   TForm form(kDialogCancel);
   form.OnShow = [&] {
-    if (language == 1) form.SetLanguageTexts(1);
+    form.SetLanguageTexts(language);
     form.SetFocus("BtnNext");
   };
   form.OnClick("BtnNext", [&] { form.ModalResult = mrOk; });

@@ -76,7 +76,7 @@ const std::vector<TControlDef>& Controls() {
   return rows;
 }
 
-enum : uint8_t { crDone = 1, crCancel = 2 };
+enum : uint8_t { rsDone = 1, rsCancel = 2 };
 
 }  // namespace
 
@@ -89,7 +89,7 @@ void ShowCreate(TSetupRun& run, const TConfirmContinue& confirmContinue) {
   creator.Offset = 0;
   creator.Overwrite = owAlways;
   std::string destination;
-  uint8_t closingReason = crCancel;
+  uint8_t closingReason = rsCancel;
   std::exception_ptr failure;
 
   TProgressPacer pacer({}, [&form](const TProgressView& now, const TProgressView& before) {
@@ -117,7 +117,7 @@ void ShowCreate(TSetupRun& run, const TConfirmContinue& confirmContinue) {
       failure = std::current_exception();
       run.InstallFailed = true;
     }
-    closingReason = crDone;
+    closingReason = rsDone;
     // The full bars are painted (and can be seen) before the page goes.
     if (!failure) ArchiveHooks().ProcessMessages();
     form.Close();
@@ -125,12 +125,12 @@ void ShowCreate(TSetupRun& run, const TConfirmContinue& confirmContinue) {
   form.OnShow = [&] {
     form.SetLanguageTexts(run.Language);
     destination = run.AppInfo.DestDir();
-    closingReason = crCancel;
+    closingReason = rsCancel;
     timer.Start();
     form.SetText("lblIFName", "");
   };
   form.OnCloseQuery = [&](bool& canClose) {
-    if (closingReason == crDone) {
+    if (closingReason == rsDone) {
       ++run.PageNo;
       return;
     }
@@ -143,8 +143,8 @@ void ShowCreate(TSetupRun& run, const TConfirmContinue& confirmContinue) {
     run.InstallFailed = true;
   };
   form.OnClick("BtnCancel", [&] {
-    if (closingReason == crDone) return;
-    closingReason = crCancel;
+    if (closingReason == rsDone) return;
+    closingReason = rsCancel;
     form.Close();
   });
 

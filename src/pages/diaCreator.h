@@ -3,7 +3,7 @@
 // the name of the member being unpacked.
 #pragma once
 
-#include "diaLoadFrame.h"
+#include "diaPageFrame.h"
 #include "uSetupRun.h"
 
 // Creates the page, shows it modally and releases it. After a run: run.InstallFailed and

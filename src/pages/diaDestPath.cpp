@@ -2,7 +2,7 @@
 
 #include "uExceptions.h"
 
-#include "diaWelcomeFrame.h"
+#include "diaPageFrame.h"
 #include "dia_SelectFolder.h"
 #include "uApplication.h"
 #include "uGetZebIni.h"
@@ -13,9 +13,9 @@ namespace {
 const TControlDef kControls[] = {
     TitleLabel("Installation vorbereiten"),
     PageButton("BtnChangeTarget", 16, 137, "Installationsort ändern", &kButtonProps, csHidden),
-    PageButton("BtnBack", 182, 83, "&Zurück"),
-    PageButton("BtnNext", 266, 81, "&Weiter"),
-    PageButton("BtnCancel", 360, 97, "&Abbrechen"),
+    BackButton(),
+    NextButton(),
+    CancelButton(),
     BodyLabel("LabelFoundOne", 16, 16, 433, 39,
               "Setup hat eine bereits bestehende Kro-Installation auf Ihrem Computer gefunden und "
               "wird diese jetzt aktualisieren. Wenn Sie damit einverstanden sind, klicken Sie auf "
@@ -105,21 +105,15 @@ const TTextDef kEnglishTexts[] = {
     {"LabelFree", "Available Diskspace"},
     {"LabelNeed", "Needed Diskspace"},
     {"LabelFound", "Existing Kro installation"},
-    {"BtnBack", "&Back"},
-    {"BtnNext", "Co&ntinue"},
-    {"BtnCancel", "&Cancel"},
+    kBackEnglish,
+    kNextEnglish,
+    kCancelEnglish,
     {"BtnChangeTarget", "Change Folder"},
     {"BtnBrowse", "Search"},
 };
 
-const TFormDef kSetupdialogHome{.Name = "SetupdialogHome",
-                                .Caption = "Kro Setup",
-                                .ClientWidth = kEntryPageWidth,
-                                .ClientHeight = 426,
-                                .KeyPreview = true,
-                                .Frame = kEntryFrame,
-                                .Controls = kControls,
-                                .English = kEnglishTexts};
+const TFormDef kSetupdialogHome =
+    PageForm("SetupdialogHome", kControls, kEnglishTexts, {.ClientHeight = 426});
 
 TDriveKind SystemDriveKind(const std::string& drive) {
   switch (GetDriveTypeW(Widen(drive + '\\').c_str())) {

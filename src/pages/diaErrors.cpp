@@ -1,6 +1,6 @@
 #include "diaErrors.h"
 
-#include "diaLoadFrame.h"
+#include "diaPageFrame.h"
 #include "uForms.h"
 
 namespace {
@@ -76,7 +76,7 @@ const std::vector<TControlDef>& Controls() {
 void ShowErrors(TSetupRun& run) {
   TForm form(FramedForm("SetupdialogErrors", Controls(), kEnglishTexts));
   form.OnShow = [&] {
-    if (run.Language == kEnglish) form.SetLanguageTexts(kEnglish);
+    form.SetLanguageTexts(run.Language);
     form.SetItems("ListeFiles", run.AppInfo.FailedFiles);
   };
   CloseOnButtonAndEnter(form);

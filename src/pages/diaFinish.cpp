@@ -1,7 +1,7 @@
 #include "diaFinish.h"
 
 #include "diaFinishRules.h"
-#include "diaLoadFrame.h"
+#include "diaPageFrame.h"
 #include "uForms.h"
 
 namespace {
@@ -88,7 +88,7 @@ const std::vector<TControlDef>& Controls() {
 bool ShowFinish(TSetupRun& run) {
   TForm form(FramedForm("SetupdialogFinish", Controls(), kEnglishTexts));
   form.OnShow = [&] {
-    if (run.Language == kEnglish) form.SetLanguageTexts(kEnglish);
+    form.SetLanguageTexts(run.Language);
     const TFinishFace face = FinishFace(run.AppInfo.FullInstallation, run.RebootRequired);
     for (const char* name : {"LabelReboot", "RBRebootYes", "RBRebootNo"})
       form.SetVisible(name, face.RebootVisible);

@@ -3,7 +3,7 @@
 // progress bar, 500 ms after it is shown so that it is painted first.
 #pragma once
 
-#include "diaLoadFrame.h"
+#include "diaPageFrame.h"
 #include "uSetupRun.h"
 
 // Creates the page, shows it modally and releases it. True when the run ended normally

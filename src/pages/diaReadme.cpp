@@ -7,7 +7,7 @@
 #include <richedit.h>
 
 #include "diaFinishRules.h"
-#include "diaLoadFrame.h"
+#include "diaPageFrame.h"
 #include "uApplication.h"
 #include "uControlDefs.h"
 #include "uExceptions.h"

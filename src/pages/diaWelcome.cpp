@@ -1,15 +1,15 @@
 #include "diaWelcome.h"
 
+#include "diaPageFrame.h"
 #include "diaWelcomeFlags.h"
-#include "diaWelcomeFrame.h"
 
 namespace {
 
 const TControlDef kControls[] = {
     TitleLabel("Installation vorbereiten"),
-    PageButton("BtnBack", 182, 83, "&Zurück", &kDisabledButtonProps),
-    PageButton("BtnNext", 266, 81, "&Weiter"),
-    PageButton("BtnCancel", 360, 97, "&Abbrechen"),
+    BackButton(&kDisabledButtonProps),
+    NextButton(),
+    CancelButton(),
     BodyLabel("Label1", 32, 40, 417, 39,
               "Willkommen zum Installationsprogramm der Kro GmbH. Dieses Programm installiert "
               "Ihre neue Kro-Software auf Ihrem Computer."),
@@ -53,39 +53,31 @@ const TTextDef kEnglishTexts[] = {
     {"Label3",
      "Click to Cancel, if you want to close all other applications first. Click to Continue, to "
      "start the installation."},
-    {"BtnBack", "&Back"},
-    {"BtnNext", "Co&ntinue"},
-    {"BtnCancel", "&Cancel"},
+    kBackEnglish,
+    kNextEnglish,
+    kCancelEnglish,
 };
 
-const TFormDef kSetupdialogWelcome{.Name = "SetupdialogWelcome",
-                                   .Caption = "Kro Setup",
-                                   .ClientWidth = kEntryPageWidth,
-                                   .ClientHeight = 286,
-                                   .KeyPreview = true,
-                                   .Frame = kEntryFrame,
-                                   .Controls = kControls,
-                                   .English = kEnglishTexts};
+const TFormDef kSetupdialogWelcome = PageForm("SetupdialogWelcome", kControls, kEnglishTexts);
 
 }  // namespace
 
 void ShowWelcome(TSetupRun& run) {
   TForm form(kSetupdialogWelcome);
   TWizardProtocol protocol(form, run);
-  auto setLanguageTexts = [&] { form.SetLanguageTexts(WelcomeLanguage(run.Language)); };
   form.OnShow = [&] {
-    setLanguageTexts();
+    form.SetLanguageTexts(run.Language);
     form.SetText("LabelVersion", SetupVersionText());
     protocol.Begin();
     form.SetFocus("BtnNext");
   };
   form.OnClick("ImageDE", [&] {
     run.Language = kGerman;
-    setLanguageTexts();
+    form.SetLanguageTexts(run.Language);
   });
   form.OnClick("ImageUK", [&] {
     run.Language = kEnglish;
-    setLanguageTexts();
+    form.SetLanguageTexts(run.Language);
   });
   form.ShowModal();
 }

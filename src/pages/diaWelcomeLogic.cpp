@@ -2,8 +2,6 @@
 
 std::string SetupVersionText() { return std::string("Setup Version: ") + kSetupVersion; }
 
-int WelcomeLanguage(std::int32_t language) { return language == 0 ? 0 : 1; }
-
 TCloseDecision PageCloseQuery(TClosingReason reason, std::int32_t pageNo, bool abortWithoutAsking,
                               const std::function<void()>& nextStep,
                               const std::function<bool()>& confirmContinue) {

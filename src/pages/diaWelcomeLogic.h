@@ -11,9 +11,6 @@ inline constexpr const char* kSetupVersion = "2.02";
 // "Setup Version: 2.02": the welcome page shows it in both languages.
 std::string SetupVersionText();
 
-// The welcome page speaks German for 0 and English for any other value.
-int WelcomeLanguage(std::int32_t language);
-
 enum TClosingReason : std::uint8_t { crBack = 0, crNext = 1, crCancel = 2 };
 
 struct TCloseDecision {

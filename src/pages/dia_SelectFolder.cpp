@@ -1,6 +1,6 @@
 #include "dia_SelectFolder.h"
 
-#include "diaWelcomeFrame.h"
+#include "diaPageFrame.h"
 #include "dia_SelectFolderLogic.h"
 #include "dia_SelectFolderTree.h"
 #include "uHandles.h"
@@ -19,12 +19,13 @@ const TControlDef kControls[] = {
     {.Kind = ckCustom, .Name = "FolderTree", .Align = alClient, .Create = &CreateFolderTreeWindow},
     ButtonBand(37),
     PageButton("BtnOK", kClientWidth - 2 * 75 - 16 - 8, 75, "&OK", &kButtonProps, csAnchorRight),
-    PageButton("BtnCancel", kClientWidth - 75 - 16, 75, "&Abbrechen", &kButtonProps, csAnchorRight),
+    PageButton("BtnCancel", kClientWidth - 75 - 16, 75, kCancelCaption, &kButtonProps,
+               csAnchorRight),
 };
 
 const TTextDef kEnglishTexts[] = {
     {"LabelTitel", "Select folder"},
-    {"BtnCancel", "&Cancel"},
+    kCancelEnglish,
 };
 
 const TFormDef kFormSelectFolder{.Name = "FormSelectFolder",
@@ -74,7 +75,7 @@ std::string SelectFolder(const std::string& initialFolder, std::int32_t language
     };
     form.OnShow = [&] {
       form.SetWindowSize(434, 401);
-      if (language == 1) form.SetLanguageTexts(1);
+      form.SetLanguageTexts(language);
       form.SetFocus("FolderTree");
     };
     form.OnClick("BtnOK", [&] { form.ModalResult = mrOk; });

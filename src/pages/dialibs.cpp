@@ -1,15 +1,15 @@
 #include "dialibs.h"
 
-#include "diaWelcomeFrame.h"
+#include "diaPageFrame.h"
 #include "dialibsLogic.h"
 
 namespace {
 
 const TControlDef kControls[] = {
     TitleLabel("Bibliothek auswählen"),
-    PageButton("BtnBack", 182, 83, "&Zurück"),
-    PageButton("BtnNext", 266, 81, "&Weiter"),
-    PageButton("BtnCancel", 360, 97, "&Abbrechen"),
+    BackButton(),
+    NextButton(),
+    CancelButton(),
     BodyLabel("Label1", 32, 8, 409, 28,
               "Sie müssen jetzt entscheiden, ob eine bzw. welche Bibliothek installiert werden "
               "soll."),
@@ -44,9 +44,9 @@ const TTextDef kEnglishTexts[] = {
     {"Label4", "Important: the selected library has to fit to your data and program licence type."},
     {"Label5", "Actually installed library:"},
     {"Label2", "Library"},
-    {"BtnBack", "&Back"},
-    {"BtnNext", "Co&ntinue"},
-    {"BtnCancel", "&Cancel"},
+    kBackEnglish,
+    kNextEnglish,
+    kCancelEnglish,
     {"ListeBibliotheken",
      "Install no library\n"
      "Install the client-server library\n"
@@ -54,14 +54,8 @@ const TTextDef kEnglishTexts[] = {
      "Install the standalone local pc library"},
 };
 
-const TFormDef kSetupdialogLibs{.Name = "SetupdialogLibs",
-                                .Caption = "Kro Setup",
-                                .ClientWidth = kEntryPageWidth,
-                                .ClientHeight = 346,
-                                .KeyPreview = true,
-                                .Frame = kEntryFrame,
-                                .Controls = kControls,
-                                .English = kEnglishTexts};
+const TFormDef kSetupdialogLibs =
+    PageForm("SetupdialogLibs", kControls, kEnglishTexts, {.ClientHeight = 346});
 
 }  // namespace
 
@@ -69,7 +63,7 @@ void ShowLibs(TSetupRun& run) {
   TForm form(kSetupdialogLibs);
   TWizardProtocol protocol(form, run);
   form.OnShow = [&] {
-    if (run.Language == 1) form.SetLanguageTexts(1);
+    form.SetLanguageTexts(run.Language);
     protocol.Begin();
     // 13-pixel items: the 56-pixel list shows all four without scrolling.
     SendMessageW(form.Control("ListeBibliotheken"), LB_SETITEMHEIGHT, 0, 13);

@@ -5,7 +5,7 @@ add_library(kro_entry_pages STATIC
   ${CMAKE_CURRENT_LIST_DIR}/diaDestPathLogic.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialibsLogic.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dia_SelectFolderLogic.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/diaWelcomeFrame.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/diaPageFrame.cpp
   ${CMAKE_CURRENT_LIST_DIR}/diaWelcomeFlags.cpp
   ${CMAKE_CURRENT_LIST_DIR}/diaWelcome.cpp
   ${CMAKE_CURRENT_LIST_DIR}/diaCancel.cpp

@@ -10,12 +10,11 @@ target_include_directories(kro_outcome_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(kro_outcome_logic PUBLIC kro_driver kro_archive kro_text)
 
 add_library(kro_outcome_pages STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/diaLoadFrame.cpp
   ${CMAKE_CURRENT_LIST_DIR}/diaLoad.cpp
   ${CMAKE_CURRENT_LIST_DIR}/diaCreator.cpp
   ${CMAKE_CURRENT_LIST_DIR}/diaAborted.cpp
   ${CMAKE_CURRENT_LIST_DIR}/diaErrors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/diaFinish.cpp
   ${CMAKE_CURRENT_LIST_DIR}/diaReadme.cpp)
-target_link_libraries(kro_outcome_pages PUBLIC kro_outcome_logic kro_forms kro_controls
-  kro_archive_hooks comdlg32)
+target_link_libraries(kro_outcome_pages PUBLIC kro_outcome_logic kro_entry_pages kro_forms
+  kro_controls kro_archive_hooks comdlg32)

@@ -116,6 +116,7 @@ TEST(FormDef, CaptionForLanguage) {
   } cases[] = {
       {"Label1", 0, "Willkommen"}, {"Label1", 1, "Welcome"}, {"BtnNext", 1, "Co&ntinue"},
       {"Liste", 1, "Keine\nEins"}, {"Page", 0, "Kro Setup"}, {"Page", 1, "Setup"},
+      {"Label1", 7, "Willkommen"},  // only 1 reads English: every page follows this rule
   };
   for (const Case& c : cases) EXPECT_EQ(CaptionFor(f, c.Name, c.Language), c.Expected) << c.Name;
   EXPECT_EQ(CaptionFor(f, "Nothing", 0), nullptr);

@@ -58,12 +58,7 @@ TEST(PageProtocol, CommitRunsBeforeTheCounterMoves) {
   EXPECT_EQ(d.PageNo, 3);
 }
 
-TEST(Welcome, LanguageAndVersion) {
-  EXPECT_EQ(SetupVersionText(), "Setup Version: 2.02");
-  EXPECT_EQ(WelcomeLanguage(0), 0);
-  EXPECT_EQ(WelcomeLanguage(1), 1);
-  EXPECT_EQ(WelcomeLanguage(7), 1);  // any value but 0 reads English here
-}
+TEST(Welcome, Version) { EXPECT_EQ(SetupVersionText(), "Setup Version: 2.02"); }
 
 // ---- Destination page: drive part, space, texts ----------------------------------------------
 

@@ -1,7 +1,42 @@
-#include "diaLoadFrame.h"
+#include "diaPageFrame.h"
 
-#include "uControlDefs.h"
-#include "uForms.h"
+#include "diaCancel.h"
+
+TXPanelProps PlainBand(TColor color) {
+  TXPanelProps p;
+  p.Color = color;
+  p.BevelOuter = bvNone;
+  return p;
+}
+
+TWizardProtocol::TWizardProtocol(TForm& form, TSetupRun& run) : Form(form), Run(run) {
+  form.OnClick("BtnBack", [this] { CloseWith(crBack); });
+  form.OnClick("BtnNext", [this] { CloseWith(crNext); });
+  form.OnClick("BtnCancel", [this] { CloseWith(crCancel); });
+  form.OnCloseQuery = [this](bool& canClose) {
+    const TCloseDecision d = PageCloseQuery(Reason, Run.PageNo, AbortWithoutAsking, NextStep,
+                                            [this] { return ConfirmContinue(Run.Language); });
+    canClose = d.Close;
+    Run.PageNo = d.PageNo;
+    // A refused close leaves the page as it was: the close box counts as Cancel again.
+    if (!d.Close) Reason = crCancel;
+  };
+  // Enter is taken as it goes down, so its character never reaches a control.
+  form.OnKeyDown = [this](WORD& key, TShiftState) { KeyDown(key); };
+}
+
+void TWizardProtocol::CloseWith(TClosingReason reason) {
+  Reason = reason;
+  Form.Close();
+}
+
+void TWizardProtocol::KeyDown(WORD& key) {
+  if (key != VK_RETURN) return;
+  key = 0;
+  // A button the user moved the focus to is the one Enter presses, as in dialogs; otherwise
+  // Next, which a click leaves alone while it is disabled or hidden.
+  if (!Form.ClickFocusedPushButton()) Form.Click("BtnNext");
+}
 
 std::vector<TControlDef> FramedPage(const TPageFrame& f, std::span<const TControlDef> body) {
   const int bandTop = f.ClientHeight - kButtonBandHeight;
@@ -76,7 +111,6 @@ std::vector<TControlDef> FramedPage(const TPageFrame& f, std::span<const TContro
   }
   return rows;
 }
-
 TFormDef FramedForm(const char* name, std::span<const TControlDef> controls,
                     std::span<const TTextDef> english, int clientHeight) {
   TFormDef f;
@@ -101,4 +135,10 @@ void CloseOnButtonAndEnter(TForm& form, const char* button) {
     key = 0;
     form.Close();
   };
+}
+
+int WindowWidth(const TForm& form) {
+  RECT r{};
+  GetWindowRect(form.Handle(), &r);
+  return r.right - r.left;
 }
