@@ -1,13 +1,9 @@
 #include "diaCreator.h"
 
-#include <exception>
-
 #include "diaCreatorRun.h"
 #include "diaLoadProgress.h"
+#include "diaWorkPage.h"
 #include "uApplication.h"
-#include "uArchiveHooks.h"
-#include "uArchiveHooks_win.h"
-#include "uForms.h"
 #include "uText.h"
 
 namespace {
@@ -76,21 +72,12 @@ const std::vector<TControlDef>& Controls() {
   return rows;
 }
 
-enum : uint8_t { rsDone = 1, rsCancel = 2 };
-
 }  // namespace
 
 void ShowCreate(TSetupRun& run, const TConfirmContinue& confirmContinue) {
-  // Window messages run between output blocks: the page paints and takes clicks meanwhile.
-  InstallWindowsArchiveHooks();
-  TForm form(FramedForm("SetupdialogCreate", Controls(), kEnglishTexts));
-  TQuillCompress creator;
-  creator.Abort = false;
-  creator.Offset = 0;
-  creator.Overwrite = owAlways;
+  TWorkPage page(FramedForm("SetupdialogCreate", Controls(), kEnglishTexts), 1000);
+  TForm& form = page.Form;
   std::string destination;
-  uint8_t closingReason = rsCancel;
-  std::exception_ptr failure;
 
   TProgressPacer pacer({}, [&form](const TProgressView& now, const TProgressView& before) {
     // Only what changed: every call on a control is a round trip under emulation.
@@ -106,48 +93,26 @@ void ShowCreate(TSetupRun& run, const TConfirmContinue& confirmContinue) {
   view.ShowError = [](const std::string& message) { ShowErrorBox(message); };
   view.SystemText = SystemErrorMessage;
 
-  TOneShotTimer& timer = form.AddTimer(1000, [&] {
-    try {
-      run.InstallFailed = RunInstallation(run, destination, creator, view);
-      TProgressView end = pacer.Latest();
-      end.FilePercent = end.TotalPercent = 100;
-      pacer.Update(end);
-      pacer.Flush();
-    } catch (...) {
-      failure = std::current_exception();
-      run.InstallFailed = true;
-    }
-    closingReason = rsDone;
-    // The full bars are painted (and can be seen) before the page goes.
-    if (!failure) ArchiveHooks().ProcessMessages();
-    form.Close();
-  });
-  form.OnShow = [&] {
-    form.SetLanguageTexts(run.Language);
+  page.Prepare = [&] {
     destination = run.AppInfo.DestDir();
-    closingReason = rsCancel;
-    timer.Start();
     form.SetText("lblIFName", "");
   };
-  form.OnCloseQuery = [&](bool& canClose) {
-    if (closingReason == rsDone) {
-      ++run.PageNo;
-      return;
-    }
-    if (confirmContinue && confirmContinue()) {
-      canClose = false;
-      return;
-    }
-    // Nothing was unpacked: no installation either.
+  page.Work = [&] {
+    run.InstallFailed = RunInstallation(run, destination, page.Archive, view);
+    TProgressView end = pacer.Latest();
+    end.FilePercent = end.TotalPercent = 100;
+    pacer.Update(end);
+    pacer.Flush();
+  };
+  // Also after an exception the wizard goes on, to the outcome of a failed installation.
+  page.Ended = [&run](bool failed) {
+    if (failed) run.InstallFailed = true;
+    ++run.PageNo;
+  };
+  // Nothing was unpacked: no installation either.
+  page.Aborted = [&run] {
     run.PageNo = 0;
     run.InstallFailed = true;
   };
-  form.OnClick("BtnCancel", [&] {
-    if (closingReason == rsDone) return;
-    closingReason = rsCancel;
-    form.Close();
-  });
-
-  form.ShowModal();
-  if (failure) std::rethrow_exception(failure);
+  page.Show(run.Language, confirmContinue);
 }

@@ -1,13 +1,9 @@
 #include "diaLoad.h"
 
-#include <exception>
-
 #include "diaLoadProgress.h"
 #include "diaLoadRun.h"
+#include "diaWorkPage.h"
 #include "uApplication.h"
-#include "uArchiveHooks.h"
-#include "uArchiveHooks_win.h"
-#include "uForms.h"
 
 namespace {
 
@@ -49,56 +45,22 @@ const std::vector<TControlDef>& Controls() {
 
 bool ShowLoadDialog(TSetupRun& run, TLoadRequest& request,
                     const TConfirmContinue& confirmContinue) {
-  // Window messages run between output blocks: the page paints and takes clicks meanwhile.
-  InstallWindowsArchiveHooks();
-  TForm form(FramedForm("SetupdialogLoad", Controls(), kEnglishTexts));
-  TQuillCompress loader;
-  loader.Abort = false;
-  loader.Offset = 0;
-  loader.Overwrite = owAlways;
-  std::exception_ptr failure;
-
-  TProgressPacer pacer({}, [&form](const TProgressView& now, const TProgressView&) {
-    form.SetPosition("Progress", now.TotalPercent);
+  TWorkPage page(FramedForm("SetupdialogLoad", Controls(), kEnglishTexts), 500);
+  TProgressPacer pacer({}, [&page](const TProgressView& now, const TProgressView&) {
+    page.Form.SetPosition("Progress", now.TotalPercent);
   });
   TLoadView view;
   view.Status = [&pacer](const TlzhFileStats& s) { pacer.Update({{}, 0, s.TotalPercent}); };
   view.Aborted = [&run] { ShowMessageBox(LoadAbortedMessage(run.Language)); };
 
-  TOneShotTimer& timer = form.AddTimer(500, [&] {
-    try {
-      RunPreparation(run, request, loader, view);
-      pacer.Update({{}, 0, 100});
-      pacer.Flush();
-      // The full bar is painted (and can be seen) before the page goes.
-      ArchiveHooks().ProcessMessages();
-      form.ModalResult = mrOk;
-    } catch (...) {
-      // Shown by the caller once the page has gone; nothing is left open but Cancel.
-      failure = std::current_exception();
-      form.ModalResult = mrAbort;
-    }
-  });
-  form.OnShow = [&] {
-    form.SetLanguageTexts(run.Language);
-    timer.Start();
+  page.Work = [&] {
+    RunPreparation(run, request, page.Archive, view);
+    pacer.Update({{}, 0, 100});
+    pacer.Flush();
   };
-  form.OnCloseQuery = [&](bool& canClose) {
-    if (failure) return;
-    if (form.ModalResult == mrOk) {
-      ++run.PageNo;
-      return;
-    }
-    if (confirmContinue && confirmContinue()) {
-      canClose = false;
-      return;
-    }
-    run.PageNo = 0;
+  page.Ended = [&run](bool failed) {
+    if (!failed) ++run.PageNo;
   };
-  // The button does what the close box does.
-  form.OnClick("BtnCancel", [&form] { form.Close(); });
-
-  const int result = form.ShowModal();
-  if (failure) std::rethrow_exception(failure);
-  return result == mrOk;
+  page.Aborted = [&run] { run.PageNo = 0; };
+  return page.Show(run.Language, confirmContinue);
 }

@@ -10,6 +10,7 @@ target_include_directories(kro_outcome_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(kro_outcome_logic PUBLIC kro_driver kro_archive kro_text)
 
 add_library(kro_outcome_pages STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/diaWorkPage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/diaLoad.cpp
   ${CMAKE_CURRENT_LIST_DIR}/diaCreator.cpp
   ${CMAKE_CURRENT_LIST_DIR}/diaAborted.cpp
