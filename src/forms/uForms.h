@@ -11,13 +11,13 @@
 //
 // Exceptions never leave a window procedure: they go to HandleException (uApplication.h).
 //
-// A page as designed data, and the code that wires it:
+// A page as designed data, and the code that wires it (the wizard's pages lay the same out of
+// the shared rows of src/pages/diaPageFrame.h):
 //
 //   const TControlDef kWelcome[] = {
-//       {.Kind = ckCustom, .Name = "Body", .Top = 41, .Width = 472, .Height = 212,
-//        .Style = csContainer | csNoTabStop, .Create = &MakeBodyGradient},
-//       {.Kind = ckLabel, .Name = "Label1", .Left = 32, .Top = 40 - 41, .Width = 417,
-//        .Height = 33, .Caption = "Willkommen zum ...", .Style = csWordWrap, .Parent = "Body"},
+//       {.Kind = ckPanel, .Name = "Body", .Width = 472, .Height = 253, .Align = alTop},
+//       {.Kind = ckLabel, .Name = "Label1", .Left = 32, .Top = 40, .Width = 417, .Height = 33,
+//        .Caption = "Willkommen zum ...", .Style = csWordWrap, .Parent = "Body"},
 //       {.Kind = ckButton, .Name = "BtnNext", .Left = 266, .Top = 261, .Width = 81,
 //        .Height = 21, .Caption = "&Weiter"},
 //   };
@@ -26,15 +26,14 @@
 //   TForm page({.Name = "SetupdialogWelcome", .Caption = "Kro Setup", .ClientWidth = 472,
 //               .ClientHeight = 286, .KeyPreview = true, .Controls = kWelcome,
 //               .English = kWelcomeEnglish});
-//   page.OnShow = [&] { page.SetLanguageTexts(FormSetup->Language); };
-//   page.OnClick("BtnNext", [&] { reason = 1; page.Close(); });
+//   page.OnShow = [&] { page.SetLanguageTexts(language); };  // 1: English, else German
+//   page.OnClick("BtnNext", [&] { page.ModalResult = mrOk; });
 //   page.OnKeyPress = [&](wchar_t& key) {
 //     if (key != '\r') return;
 //     key = 0;
 //     page.Click("BtnNext");  // does nothing while it is disabled
 //   };
-//   page.OnCloseQuery = [&](bool& canClose) { ... };
-//   page.ShowModal();
+//   const bool next = page.ShowModal() == mrOk;  // the close box gives mrCancel
 #pragma once
 
 #include <windows.h>
