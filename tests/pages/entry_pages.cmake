@@ -19,7 +19,6 @@ if(WIN32)
   target_link_libraries(entry_pages_window_tests PRIVATE kro_entry_pages kro_archive_hooks
     kro_archive kro_fsys_win kro_archive GTest::gtest GTest::gtest_main)
   kro_window_test(entry_pages_window_tests PREFIX ${KRO_XPREFIX} LOCK kro_xprefix TIMEOUT 300
-    COMMAND ${CMAKE_SOURCE_DIR}/scripts/xvfb-wine @PREFIX@
-            ${CMAKE_CURRENT_LIST_DIR}/entry-window-tests $<TARGET_FILE:entry_pages_window_tests>
-            ${CMAKE_BINARY_DIR}/artefacts/pages@SUFFIX@)
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/common/window-shots @PREFIX@
+            ${CMAKE_BINARY_DIR}/artefacts/pages@SUFFIX@ $<TARGET_FILE:entry_pages_window_tests>)
 endif()

@@ -28,6 +28,6 @@ if(WIN32)
   target_link_libraries(outcome_window_tests PRIVATE kro_outcome_pages GTest::gtest
     GTest::gtest_main)
   kro_window_test(outcome_window_tests PREFIX ${KRO_XPREFIX} LOCK kro_xprefix TIMEOUT 600
-    COMMAND ${CMAKE_CURRENT_LIST_DIR}/outcome-xvfb-wine @PREFIX@
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/common/window-shots @PREFIX@
             ${CMAKE_BINARY_DIR}/artefacts/pages@SUFFIX@ $<TARGET_FILE:outcome_window_tests>)
 endif()

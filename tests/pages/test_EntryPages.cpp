@@ -62,7 +62,7 @@ bool AnswerCancel(TSeen& seen, const std::string& key, const wchar_t* answer) {
   seen.Flag(key, ChildByText(dialog, L"Die Installation ist noch nicht abgeschlossen!") ||
                      ChildByText(dialog, L"The installation is not yet completed."));
   ClickOn(ChildByText(dialog, answer));
-  return WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
+  return WaitClosed(dialog);
 }
 
 TSetupRun NewRun(int language, int pageNo) {
@@ -95,7 +95,7 @@ TEST(WelcomePage, FlagsSwitchTheLanguageAndEnterMovesOn) {
     Press({VK_ESCAPE});  // does nothing on the pages
     seen.Flag("escape ignored", IsWindowVisible(page) && FindActive(kPage, L"&Weiter") == page);
     Press({VK_RETURN});
-    return WaitFor([&] { return !IsWindowVisible(page); });
+    return WaitClosed(page);
   });
   ShowWelcome(run);
   ASSERT_TRUE(robot.Finish());
@@ -123,7 +123,7 @@ TEST(WelcomePage, CancelAsksAndEitherStaysOrEndsSetup) {
     // The close box (Alt+F4) asks the same question.
     Press({VK_F4, false, true});
     if (!AnswerCancel(seen, "asked by close box", L"&Abbrechen")) return false;
-    return WaitFor([&] { return !IsWindowVisible(page); });
+    return WaitClosed(page);
   });
   ShowWelcome(run);
   ASSERT_TRUE(robot.Finish());
@@ -151,12 +151,11 @@ TEST(WelcomePage, EnterPressesTheFocusedButton) {
     if (!dialog) return false;
     seen.Flag("dialog on continue", FocusOf(dialog) == ChildByText(dialog, L"&Fortsetzen"));
     Press({VK_RETURN});
-    seen.Flag("continued", WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }) &&
-                               WaitActive(kPage, L"&Weiter") == page);
+    seen.Flag("continued", WaitClosed(dialog) && WaitActive(kPage, L"&Weiter") == page);
     Press({VK_TAB, true});
     seen.Flag("back on next", FocusOf(page) == next);
     Press({VK_RETURN});
-    return WaitFor([&] { return !IsWindowVisible(page); });
+    return WaitClosed(page);
   });
   ShowWelcome(run);
   ASSERT_TRUE(robot.Finish());
@@ -189,7 +188,7 @@ TEST(CancelConfirmation, AnswersInBothLanguages) {
       seen.Flag("abort button", ChildByText(dialog, c.Language ? L"&Abort" : L"&Abbrechen"));
       if (c.Language == kEnglish && c.Continue) Shot("cancel-en");
       Press(c.Key);
-      return WaitFor([&] { return !IsWindowVisible(dialog); });
+      return WaitClosed(dialog);
     });
     const bool answer = ConfirmContinue(c.Language);
     ASSERT_TRUE(robot.Finish());
@@ -251,7 +250,7 @@ TEST(DestinationPage, FoundFaceF5AndEnterKeepTheFoundFolder) {
     Press({VK_F5});
     seen.Flag("change after F5", ChildVisible(page, L"Installationsort ändern"));
     Press({VK_RETURN});
-    return WaitFor([&] { return !IsWindowVisible(page); });
+    return WaitClosed(page);
   });
   ShowDestination(run, fake.System());
   ASSERT_TRUE(robot.Finish());
@@ -301,7 +300,7 @@ TEST(DestinationPage, ManualFaceTypedFolderAndNotEnoughSpace) {
     Type(L"C:\\Neu");
     seen.Flag("next enabled", IsWindowEnabled(next));
     Press({VK_RETURN});
-    return WaitFor([&] { return !IsWindowVisible(page); });
+    return WaitClosed(page);
   });
   ShowDestination(run, fake.System());
   ASSERT_TRUE(robot.Finish());
@@ -330,7 +329,7 @@ TEST(DestinationPage, ChangeFolderWarningThenBackStoresNothing) {
                                      L"ursprüngliche Installation zugreifen!") != nullptr);
     Shot("destination-warning-de");
     ClickOn(ChildByText(box, L"Abbrechen"));
-    if (!WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); })) return false;
+    if (!WaitClosed(box)) return false;
     seen.Flag("still found", ChildVisible(page, L"Gefundene Kro Installation"));
     ClickOn(ChildByText(page, L"Installationsort ändern"));
     box = WaitActive(L"Bestätigung", L"OK");
@@ -344,7 +343,7 @@ TEST(DestinationPage, ChangeFolderWarningThenBackStoresNothing) {
                             !ChildVisible(page, L"Gefundene Kro Installation"));
     Shot("destination-changed-de");
     ClickOn(ChildByText(page, L"&Zurück"));
-    return WaitFor([&] { return !IsWindowVisible(page); });
+    return WaitClosed(page);
   });
   ShowDestination(run, fake.System());
   ASSERT_TRUE(robot.Finish());
@@ -444,7 +443,7 @@ TEST(FolderPicker, InvertedKeysAndTheShellTree) {
         ClickOn(ChildByText(picker, c.Button));
       else
         Press(c.Key);
-      return WaitFor([&] { return !IsWindow(picker) || !IsWindowVisible(picker); });
+      return WaitClosed(picker);
     });
     const std::string result = SelectFolder(initial, c.Language);
     ASSERT_TRUE(robot.Finish());
@@ -471,15 +470,9 @@ TEST(FolderPicker, RightClickSelectsTheFolderUnderTheMouse) {
     if (!item || !SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)))
       return false;
     MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    INPUT in[2]{};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-    SendInput(2, in, sizeof(INPUT));
-    Settle();
+    ClickAt(r, true);
     Press({VK_ESCAPE});
-    return WaitFor([&] { return !IsWindow(picker) || !IsWindowVisible(picker); });
+    return WaitClosed(picker);
   });
   const std::string result = SelectFolder(windowsDir + "\\system32", kGerman);
   ASSERT_TRUE(robot.Finish());
@@ -492,7 +485,7 @@ TEST(FolderPicker, MissingInitialFolderIsKeptOnCancel) {
     HWND picker = WaitActive(L"Dialog", L"&Abbrechen");
     if (!picker) return false;
     Press({VK_F2});
-    return WaitFor([&] { return !IsWindow(picker) || !IsWindowVisible(picker); });
+    return WaitClosed(picker);
   });
   EXPECT_EQ(SelectFolder("C:\\gibt\\es\\nicht", kGerman), "C:\\gibt\\es\\nicht");
   ASSERT_TRUE(robot.Finish());
@@ -550,7 +543,7 @@ TEST(EntryPages, TexturedBands) {
       seen.Flag("confirmation header", Pinstripe(dialog, r.right - 8, 0, 0));
       seen.Flag("confirmation buttons", Pinstripe(dialog, 4, r.bottom - 33 + 2, 2));
       ClickOn(ChildByText(dialog, L"&Abbrechen"));
-      return WaitFor([&] { return !IsWindowVisible(page); });
+      return WaitClosed(page);
     });
     c.Show(run);
     ASSERT_TRUE(robot.Finish()) << c.Name;
@@ -586,17 +579,7 @@ TEST(LibraryPage, PreselectsTheDetectedVariantAndStoresTheChoice) {
     TRobot robot([&] {
       HWND page = WaitActive(kPage, c.Installed);
       if (!page) return false;
-      HWND list = nullptr;
-      EnumChildWindows(
-          page,
-          [](HWND w, LPARAM lp) -> BOOL {
-            wchar_t cls[32];
-            GetClassNameW(w, cls, 32);
-            if (lstrcmpiW(cls, L"ListBox") != 0) return TRUE;
-            *reinterpret_cast<HWND*>(lp) = w;
-            return FALSE;
-          },
-          LPARAM(&list));
+      HWND list = ChildOfClass(page, L"ListBox");
       if (!list) return false;
       seen.Put("selected", std::to_wstring(SendMessageW(list, LB_GETCURSEL, 0, 0)));
       wchar_t item[128] = L"";
@@ -608,13 +591,13 @@ TEST(LibraryPage, PreselectsTheDetectedVariantAndStoresTheChoice) {
         RECT r{};
         SendMessageW(list, LB_GETITEMRECT, WPARAM(c.Click), LPARAM(&r));
         MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
-        ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        ClickAt(r);
       }
       if (std::wstring(c.Button) == L"&Weiter")
         Press({VK_RETURN});
       else
         ClickOn(ChildByText(page, c.Button));
-      return WaitFor([&] { return !IsWindowVisible(page); });
+      return WaitClosed(page);
     });
     ShowLibs(run);
     ASSERT_TRUE(robot.Finish());

@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -34,106 +33,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using kit::Bytes;
-
-// ---- The robot ----------------------------------------------------------------------------
-
-using robot::ChildByText;
-using robot::TextOf;
-using robot::WaitFor;
-
-// The visible, enabled top-level window with that caption that holds a child with that text.
-HWND WaitPage(const wchar_t* caption, const std::wstring& child) {
-  HWND found = nullptr;
-  WaitFor([&] {
-    found = FindWindowW(nullptr, caption);
-    return found && IsWindowVisible(found) && IsWindowEnabled(found) &&
-           (child.empty() || ChildByText(found, child));
-  });
-  return found;
-}
-
-void Press(WORD vk) {
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = vk;
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof(INPUT));
-  std::this_thread::sleep_for(80ms);
-}
-
-// A real mouse click in the middle of a control.
-void ClickOn(HWND control) {
-  RECT r;
-  GetWindowRect(control, &r);
-  const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
-  const int cx = GetSystemMetrics(SM_CXSCREEN) - 1, cy = GetSystemMetrics(SM_CYSCREEN) - 1;
-  INPUT in[3]{};
-  for (INPUT& i : in) i.type = INPUT_MOUSE;
-  in[0].mi.dx = x * 65535 / cx;
-  in[0].mi.dy = y * 65535 / cy;
-  in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(3, in, sizeof(INPUT));
-  std::this_thread::sleep_for(100ms);
-}
-
-// The window's picture from the screen as a BMP under KRO_ARTEFACTS (a Unix path is taken
-// through Wine's Z: drive); the test script makes PNGs of them.
-void Shot(HWND w, const char* name) {
-  const char* dir = std::getenv("KRO_ARTEFACTS");
-  if (!dir || !w) return;
-  std::string folder = dir;
-  if (!folder.empty() && folder[0] == '/') {
-    folder = "Z:" + folder;
-    for (char& c : folder)
-      if (c == '/') c = '\\';
-  }
-  CreateDirectoryW(Widen(folder).c_str(), nullptr);
-  std::this_thread::sleep_for(300ms);  // let it paint
-  RECT r;
-  GetWindowRect(w, &r);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-  SelectObject(mem, old);
-  BITMAPINFOHEADER bi{};
-  bi.biSize = sizeof bi;
-  bi.biWidth = width;
-  bi.biHeight = height;
-  bi.biPlanes = 1;
-  bi.biBitCount = 24;
-  const DWORD row = DWORD((width * 3 + 3) & ~3);
-  std::vector<char> pixels(size_t(row) * size_t(height));
-  GetDIBits(mem, bmp, 0, UINT(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi),
-            DIB_RGB_COLORS);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  BITMAPFILEHEADER fh{};
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof fh + sizeof bi;
-  fh.bfSize = fh.bfOffBits + DWORD(pixels.size());
-  FILE* f = _wfopen(Widen(folder + "\\" + name + ".bmp").c_str(), L"wb");
-  if (!f) return;
-  fwrite(&fh, sizeof fh, 1, f);
-  fwrite(&bi, sizeof bi, 1, f);
-  fwrite(pixels.data(), 1, pixels.size(), f);
-  fclose(f);
-}
-
-// Runs script on a second thread while the test thread sits in a page's modal loop.
-class TRobot {
- public:
-  explicit TRobot(std::function<void()> script) : Thread(std::move(script)) {}
-  ~TRobot() { Thread.join(); }
-
- private:
-  std::thread Thread;
-};
+using namespace robot;
 
 // ---- What the pages sent their controls, seen through a hook on the test thread ----------
 
@@ -173,19 +73,6 @@ struct TWatchSent {
     return p;
   }
 };
-
-// Lets the test thread's messages run for a while.
-void Pump(std::chrono::milliseconds time) {
-  const auto end = std::chrono::steady_clock::now() + time;
-  while (std::chrono::steady_clock::now() < end) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    std::this_thread::sleep_for(5ms);
-  }
-}
 
 // ---- Message boxes through the framework's seam -------------------------------------------
 
@@ -232,8 +119,8 @@ TEST_F(Pages, LoadRunsAndReachesTheEnd) {
     bool ok = false;
     {
       TRobot robot([&] {
-        HWND page = WaitPage(L"Kro Setup", language == kGerman ? L"Installation vorbereiten"
-                                                               : L"Prepare Installation");
+        HWND page = WaitActive(L"Kro Setup", language == kGerman ? L"Installation vorbereiten"
+                                                                 : L"Prepare Installation");
         seen = page != nullptr;
         if (!page) return;
         const wchar_t* texts[] = {
@@ -243,7 +130,7 @@ TEST_F(Pages, LoadRunsAndReachesTheEnd) {
             language == kGerman ? L"Fortschritt" : L"Progress",
             language == kGerman ? L"Abbrechen" : L"&Cancel"};
         for (const wchar_t* t : texts) EXPECT_TRUE(ChildByText(page, t)) << Narrow(t);
-        Shot(page, language == kGerman ? "load-de" : "load-en");
+        Shot(language == kGerman ? "load-de" : "load-en", page);
       });
       ok = ShowLoadDialog(run, request, [&] { return ++asked, true; });
     }
@@ -277,7 +164,7 @@ TEST_F(Pages, LoadCancelAsksAndAbortStopsBeforeTheRun) {
     bool ok = false;
     {
       TRobot robot([&] {
-        HWND page = WaitPage(L"Kro Setup", L"&Cancel");
+        HWND page = WaitActive(L"Kro Setup", L"&Cancel");
         if (HWND cancel = page ? ChildByText(page, L"&Cancel") : nullptr) ClickOn(cancel);
       });
       ok = ShowLoadDialog(run, request, [&] { return ++asked, !abort; });
@@ -303,12 +190,12 @@ TEST_F(Pages, LoadTimerWaitsForTheConfirmation) {
   bool ok = false;
   {
     TRobot robot([&] {
-      HWND page = WaitPage(L"Kro Setup", L"&Cancel");
+      HWND page = WaitActive(L"Kro Setup", L"&Cancel");
       if (!page) return;
       PostMessageW(page, WM_CLOSE, 0, 0);  // the close box
-      HWND box = WaitPage(L"Bestätigung", L"OK");
+      HWND box = WaitActive(L"Bestätigung", L"OK");
       if (!box) return;
-      Shot(box, "load-confirmation");
+      Shot("load-confirmation", box);
       std::this_thread::sleep_for(1500ms);  // three times the start delay
       extractedWhileAsking = kit::fs::exists(kit::P(work / "demo.pak"));
       ClickOn(ChildByText(box, L"OK"));
@@ -370,15 +257,15 @@ TEST_F(Pages, CreateUnpacksAndListsFailures) {
     {
       TRobot robot([&] {
         HWND page =
-            WaitPage(L"Kro Setup", language == kGerman ? L"Installation wird durchgeführt..."
-                                                       : L"Installation is running...");
+            WaitActive(L"Kro Setup", language == kGerman ? L"Installation wird durchgeführt..."
+                                                         : L"Installation is running...");
         if (!page) return;
         const wchar_t* texts[] = {language == kGerman ? L"Entpackt wird" : L"Unpacking",
                                   language == kGerman ? L"Fortschritt Datei" : L"File progress",
                                   language == kGerman ? L"Fortschritt Gesamt" : L"Total progress",
                                   language == kGerman ? L"&Abbrechen" : L"&Cancel"};
         for (const wchar_t* t : texts) EXPECT_TRUE(ChildByText(page, t)) << Narrow(t);
-        Shot(page, language == kGerman ? "create-de" : "create-en");
+        Shot(language == kGerman ? "create-de" : "create-en", page);
       });
       ShowCreate(u.Run, [] { return true; });
     }
@@ -411,7 +298,7 @@ TEST_F(Pages, CreateCancelBeforeTheRun) {
     int asked = 0;
     {
       TRobot robot([&] {
-        HWND page = WaitPage(L"Kro Setup", L"&Cancel");
+        HWND page = WaitActive(L"Kro Setup", L"&Cancel");
         if (HWND cancel = page ? ChildByText(page, L"&Cancel") : nullptr) ClickOn(cancel);
       });
       ShowCreate(u.Run, [&] { return ++asked, !abort; });
@@ -431,10 +318,10 @@ TEST_F(Pages, CreateTimerWaitsForTheConfirmation) {
   std::atomic<bool> unpackedWhileAsking{true};
   {
     TRobot robot([&] {
-      HWND page = WaitPage(L"Kro Setup", L"&Cancel");
+      HWND page = WaitActive(L"Kro Setup", L"&Cancel");
       if (!page) return;
       PostMessageW(page, WM_CLOSE, 0, 0);
-      HWND box = WaitPage(L"Bestätigung", L"Abbrechen");
+      HWND box = WaitActive(L"Bestätigung", L"Abbrechen");
       if (!box) return;
       std::this_thread::sleep_for(2000ms);  // twice the start delay
       unpackedWhileAsking = kit::fs::exists(kit::P(u.Dest / "kro.exe"));
@@ -459,7 +346,7 @@ TEST_F(Pages, CreateCancelDuringTheRunChangesNothing) {
   std::atomic<bool> clicked{false};
   {
     TRobot robot([&] {
-      HWND page = WaitPage(L"Kro Setup", L"&Cancel");
+      HWND page = WaitActive(L"Kro Setup", L"&Cancel");
       if (!page) return;
       // Any file but the last on show: the run goes on (the page shows names at a bounded
       // pace, so under load any one of them may pass unseen).
@@ -518,16 +405,16 @@ struct TPageCase {
 // Checks a page's texts, keeps its picture, then closes it as told.
 void ExpectPage(const std::vector<std::wstring>& texts, const char* shot,
                 const std::function<void(HWND)>& close) {
-  HWND page = WaitPage(L"Kro Setup", texts.front());
+  HWND page = WaitActive(L"Kro Setup", texts.front());
   ASSERT_TRUE(page);
   for (const std::wstring& t : texts) EXPECT_TRUE(ChildByText(page, t)) << Narrow(t);
-  Shot(page, shot);
+  Shot(shot, page);
   close(page);
 }
 
 void PressEnter(HWND page) {
   SetForegroundWindow(page);
-  Press(VK_RETURN);
+  Press({VK_RETURN});
 }
 
 TEST_F(Pages, AbortedPageInBothLanguages) {
@@ -585,22 +472,7 @@ TEST_F(Pages, ErrorsPageListsTheFailedFiles) {
     std::vector<std::wstring> items;
     TRobot robot([&] {
       ExpectPage(c.Texts, c.Language == kGerman ? "errors-de" : "errors-en", [&](HWND page) {
-        EnumChildWindows(
-            page,
-            [](HWND w, LPARAM lp) -> BOOL {
-              wchar_t cls[32];
-              GetClassNameW(w, cls, 32);
-              if (lstrcmpiW(cls, L"ListBox") != 0) return TRUE;
-              auto* out = reinterpret_cast<std::vector<std::wstring>*>(lp);
-              const int n = int(SendMessageW(w, LB_GETCOUNT, 0, 0));
-              for (int i = 0; i < n; ++i) {
-                wchar_t buf[256] = L"";
-                SendMessageW(w, LB_GETTEXT, i, LPARAM(buf));
-                out->push_back(buf);
-              }
-              return FALSE;
-            },
-            LPARAM(&items));
+        items = ListItems(ChildOfClass(page, L"ListBox"));
         PressEnter(page);
       });
     });
@@ -670,7 +542,6 @@ TEST_F(Pages, FinishPageFaceAndAnswers) {
 }
 
 HWND ReadmeWindow();
-using robot::FocusOf;
 
 // The finish page's restart choice is one group with one tab stop: Tab walks the page and never
 // moves the choice, landing on the checked option; the arrows move the choice inside the group.
@@ -684,22 +555,22 @@ TEST_F(Pages, FinishRestartChoiceIsOneTabStop) {
   const std::wstring no = L"&Nein, ich werde meinen Computer später selbst neu starten.";
   std::atomic<int> tabStops{0}, changedByTab{0}, noAfterDown{0}, focusOnNo{0};
   TRobot robot([&] {
-    HWND page = WaitPage(L"Kro Setup", L"Installation abgeschlossen");
+    HWND page = WaitActive(L"Kro Setup", L"Installation abgeschlossen");
     if (!page) return;
     HWND yesButton = ChildByText(page, yes), noButton = ChildByText(page, no);
     tabStops = int((GetWindowLongW(yesButton, GWL_STYLE) & WS_TABSTOP) != 0) +
                int((GetWindowLongW(noButton, GWL_STYLE) & WS_TABSTOP) != 0);
     ClickOn(noButton);
     for (int i = 0; i < 8; ++i) {
-      Press(VK_TAB);
+      Press({VK_TAB});
       if (SendMessageW(noButton, BM_GETCHECK, 0, 0) != BST_CHECKED) ++changedByTab;
       if (FocusOf(page) == noButton) ++focusOnNo;
     }
-    for (int i = 0; i < 8 && FocusOf(page) != noButton; ++i) Press(VK_TAB);
-    Press(VK_UP);
-    Press(VK_DOWN);
+    for (int i = 0; i < 8 && FocusOf(page) != noButton; ++i) Press({VK_TAB});
+    Press({VK_UP});
+    Press({VK_DOWN});
     noAfterDown = SendMessageW(noButton, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    Press(VK_UP);  // "yes" again, the focus on it: Enter still closes
+    Press({VK_UP});  // "yes" again, the focus on it: Enter still closes
     PressEnter(page);
   });
   ShowFinish(run);
@@ -721,11 +592,11 @@ TEST_F(Pages, EnterClosesWhateverHasTheFocus) {
     std::atomic<bool> closed{false};
     {
       TRobot robot([&] {
-        HWND page = WaitPage(L"Kro Setup", L"Installation abgeschlossen");
+        HWND page = WaitActive(L"Kro Setup", L"Installation abgeschlossen");
         if (!page) return;
-        for (int i = 0; i < tabs; ++i) Press(VK_TAB);
+        for (int i = 0; i < tabs; ++i) Press({VK_TAB});
         PressEnter(page);
-        closed = WaitFor([&] { return !IsWindow(page) || !IsWindowVisible(page); });
+        closed = WaitClosed(page);
       });
       ShowFinish(run);
     }
@@ -741,9 +612,9 @@ TEST_F(Pages, EnterClosesWhateverHasTheFocus) {
         HWND page = ReadmeWindow();
         if (!page) return;
         opensOnPrint = FocusOf(page) == ChildByText(page, L"&Drucken");
-        for (int i = 0; i < tabs; ++i) Press(VK_TAB);
+        for (int i = 0; i < tabs; ++i) Press({VK_TAB});
         PressEnter(page);
-        closed = WaitFor([&] { return !IsWindow(page) || !IsWindowVisible(page); });
+        closed = WaitClosed(page);
       });
       ShowReadme(path);
     }
@@ -755,28 +626,9 @@ TEST_F(Pages, EnterClosesWhateverHasTheFocus) {
 
 // ---- Readme viewer ------------------------------------------------------------------------
 
-HWND ReadmeWindow() { return WaitPage(L"Kro Setup", L"Update-Informationen"); }
+HWND ReadmeWindow() { return WaitActive(L"Kro Setup", L"Update-Informationen"); }
 
-std::wstring MemoText(HWND page) {
-  std::wstring text;
-  EnumChildWindows(
-      page,
-      [](HWND w, LPARAM lp) -> BOOL {
-        wchar_t cls[32];
-        GetClassNameW(w, cls, 32);
-        if (std::wstring(cls).find(L"RICHEDIT") == std::wstring::npos &&
-            std::wstring(cls).find(L"RichEdit") == std::wstring::npos)
-          return TRUE;
-        const int n = GetWindowTextLengthW(w);
-        std::wstring s(size_t(n) + 1, L'\0');
-        GetWindowTextW(w, s.data(), n + 1);
-        s.resize(size_t(n));
-        *reinterpret_cast<std::wstring*>(lp) = s;
-        return FALSE;
-      },
-      LPARAM(&text));
-  return text;
-}
+std::wstring MemoText(HWND page) { return TextOf(ChildOfClass(page, L"RichEdit")); }
 
 // Rich text and plain text (code page 1252) are shown as text; the window takes two thirds of
 // the 1024 x 768 screen, centred; the path is shown as given; Enter closes.
@@ -805,7 +657,7 @@ TEST_F(Pages, ReadmeShowsTheText) {
     TRobot robot([&] {
       HWND page = ReadmeWindow();
       if (!page) return;
-      Shot(page, n ? "readme-plain" : "readme-rtf");
+      Shot(n ? "readme-plain" : "readme-rtf", page);
       text = MemoText(page);
       GetWindowRect(page, &r);
       pathShown = ChildByText(page, Widen(path)) != nullptr;
