@@ -21,77 +21,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// ---- The robot: a second thread that acts as the user -----------------------------------
-
-using robot::ChildByText;
-using robot::TextOf;
-using robot::WaitFor;
-
-// A visible, enabled top-level window of this process with that caption.
-HWND WaitWindow(const wchar_t* caption) {
-  HWND found = nullptr;
-  WaitFor([&] {
-    found = FindWindowW(nullptr, caption);
-    return found && IsWindowVisible(found) && IsWindowEnabled(found);
-  });
-  return found;
-}
-
-std::vector<std::wstring> ButtonTexts(HWND top) {
-  std::vector<std::wstring> texts;
-  EnumChildWindows(
-      top,
-      [](HWND w, LPARAM lp) -> BOOL {
-        wchar_t cls[32];
-        GetClassNameW(w, cls, 32);
-        if (lstrcmpiW(cls, L"Button") == 0)
-          reinterpret_cast<std::vector<std::wstring>*>(lp)->push_back(TextOf(w));
-        return TRUE;
-      },
-      LPARAM(&texts));
-  return texts;
-}
-
-using robot::Press;
-using robot::TKey;
-
-HWND FocusOf(HWND top) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info);
-  return info.hwndFocus;
-}
-
-// Runs script on a second thread while the test thread shows a form. Should the script lose
-// its way, the form is closed by force so that the test fails instead of hanging.
-class TRobot {
- public:
-  explicit TRobot(std::function<void()> script) {
-    const DWORD mainThread = GetCurrentThreadId();
-    Thread = std::thread([script, mainThread] {
-      script();
-      std::this_thread::sleep_for(50ms);
-      PostThreadMessageW(mainThread, WM_NULL, 0, 0);
-    });
-  }
-  ~TRobot() { Thread.join(); }
-
- private:
-  std::thread Thread;
-};
-
-// Lets the test thread's messages run for a while (timers, posted clicks).
-void Pump(std::chrono::milliseconds time) {
-  const auto end = std::chrono::steady_clock::now() + time;
-  while (std::chrono::steady_clock::now() < end) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    std::this_thread::sleep_for(5ms);
-  }
-}
+using namespace robot;
 
 // ---- A page-like form -------------------------------------------------------------------
 
@@ -552,7 +482,7 @@ TEST_F(Forms, KeysReachPreviewThenDialog) {
     int result;
     {
       TRobot robot([&] {
-        HWND top = WaitWindow(L"Kro Setup Test");
+        HWND top = WaitActive(L"Kro Setup Test");
         ASSERT_TRUE(top);
         WaitFor([&] { return FocusOf(top) == focus; });
         for (const TKey& k : c.Keys) {
@@ -585,7 +515,7 @@ TEST_F(Forms, CloseQueryAndCloseDecide) {
   int result;
   {
     TRobot robot([&] {
-      HWND top = WaitWindow(L"Kro Setup Test");
+      HWND top = WaitActive(L"Kro Setup Test");
       PostMessageW(top, WM_CLOSE, 0, 0);
       WaitFor([&] { return queries == 1; });
       std::this_thread::sleep_for(100ms);
@@ -624,9 +554,9 @@ TEST_F(Forms, NestedModalForms) {
   int result;
   {
     TRobot robot([&] {
-      HWND top = WaitWindow(L"Kro Setup Test");
+      HWND top = WaitActive(L"Kro Setup Test");
       PostMessageW(ChildByText(top, L"&Weiter"), BM_CLICK, 0, 0);
-      HWND inner = WaitWindow(L"Innen");
+      HWND inner = WaitActive(L"Innen");
       outerDisabled = !IsWindowEnabled(top);
       PostMessageW(ChildByText(inner, L"&Weiter"), BM_CLICK, 0, 0);
       WaitFor([&] { return !IsWindowVisible(top); });
@@ -668,9 +598,9 @@ TEST_F(Forms, OneShotTimersWaitForMessageBoxes) {
     std::atomic<int> whileOpen = -1;
     {
       TRobot robot([&] {
-        HWND top = WaitWindow(L"Kro Setup Test");
+        HWND top = WaitShown(L"Kro Setup Test");
         if (c.Ask) {
-          HWND box = WaitWindow(L"Bestätigung");
+          HWND box = WaitActive(L"Bestätigung");
           std::this_thread::sleep_for(500ms);
           whileOpen = ticks.load();
           if (box) Press({c.Answer});
@@ -756,9 +686,9 @@ TEST_F(Forms, MessageBoxes) {
     int result;
     {
       TRobot robot([&] {
-        HWND box = WaitWindow(c.Title);
+        HWND box = WaitActive(c.Title);
         ASSERT_TRUE(box);
-        buttons = ButtonTexts(box);
+        buttons = TextsOfClass(box, L"Button");
         message = ChildByText(box, Widen(c.Text)) ? Widen(c.Text) : L"(not found)";
         if (c.Keys.empty()) PostMessageW(box, WM_CLOSE, 0, 0);
         for (const TKey& k : c.Keys) Press(k);
@@ -810,9 +740,9 @@ TEST_F(Forms, HandlerErrorsReachTheErrorDisplay) {
   int result;
   {
     TRobot robot([&] {
-      HWND top = WaitWindow(L"Kro Setup Test");
+      HWND top = WaitActive(L"Kro Setup Test");
       PostMessageW(ChildByText(top, L"&Weiter"), BM_CLICK, 0, 0);
-      HWND box = WaitWindow(L"Fehler");
+      HWND box = WaitActive(L"Fehler");
       ASSERT_TRUE(box);
       if (ChildByText(box, L"Kaputt: äöü")) shown = L"Kaputt: äöü";
       Press({VK_RETURN});
@@ -836,7 +766,7 @@ TEST_F(Forms, ShowErrorStillOpensTheForm) {
   bool opened = false;
   {
     TRobot robot([&] {
-      HWND top = WaitWindow(L"Kro Setup Test");
+      HWND top = WaitActive(L"Kro Setup Test");
       opened = top != nullptr;
       PostMessageW(top, WM_CLOSE, 0, 0);
     });
