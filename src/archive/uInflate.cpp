@@ -40,13 +40,12 @@ struct TBits {
 
 enum TMode : uint8_t { kHeader, kBlock, kStored, kCodes, kTrailer, kEnded, kFailed };
 
-struct TDry {};  // the input has run out inside a step, for now or for good
-
 // The bytes a bit buffer holds came from the 8 bytes before its Next; they stay in the input
 // buffer, so that a stored block can go back to them.
 constexpr size_t kKeep = 8;
 // Room for what a step may read before its input runs out: a dynamic block's header with its
-// code lengths is below 300 bytes. A step that runs dry starts again from its beginning.
+// code lengths is below 300 bytes. A step that runs dry (returns false) starts again from its
+// beginning.
 constexpr size_t kRetain = 1'024;
 
 // Canonical codes from code lengths. Refuses an over-subscribed set and an incomplete one,
@@ -116,10 +115,16 @@ uint32_t Adler32(uint32_t adler, const uint8_t* p, size_t n) {
   while (n) {
     size_t k = n < 5552 ? n : 5552;  // no overflow of b before the modulo
     n -= k;
-    do {
+    // Eight bytes a round: the loop's own test was a good part of the cost.
+    for (; k >= 8; k -= 8, p += 8)
+      for (int i = 0; i < 8; ++i) {
+        a += p[i];
+        b += a;
+      }
+    for (; k; --k) {
       a += *p++;
       b += a;
-    } while (--k);
+    }
     a %= 65521;
     b %= 65521;
   }
@@ -127,7 +132,6 @@ uint32_t Adler32(uint32_t adler, const uint8_t* p, size_t n) {
 }
 
 [[noreturn]] void Corrupt() { throw Exception("error"); }
-[[noreturn]] void Dry() { throw TDry(); }
 
 // The decoder's whole state. Kept in this file's own namespace so that its functions are not
 // emitted as mergeable copies, each padded on its own.
@@ -197,40 +201,42 @@ struct TDecoder {
     return Extra(R, 0, n);
   }
 
-  // A check failed: corrupt, unless the input had already ended.
-  [[noreturn]] static void Stop(const TBits& r) {
-    if (r.Count < 0) Dry();
-    Corrupt();
+  // Once the input has ended inside a step, whatever its bits seemed to say, false: the step
+  // waits for more input. Otherwise a failed check means a corrupt stream. Running dry is no
+  // exception, since a source that pauses often makes it common.
+  static bool Whole(const TBits& r, bool ok) {
+    if (r.Count < 0) return false;
+    if (!ok) Corrupt();
+    return true;
   }
-  void Check(bool ok) const {
-    if (!ok || R.Count < 0) Stop(R);
-  }
+  bool Check(bool ok) const { return Whole(R, ok); }
 
-  void Header() {
+  bool Header() {
     unsigned cmf = Take(8), flg = Take(8);
     // Deflate with a window of at most 32 KiB, and no preset dictionary.
-    Check((cmf << 8 | flg) % 31 == 0 && (cmf & 0x8F) == 8 && !(flg & 0x20));
+    if (!Check((cmf << 8 | flg) % 31 == 0 && (cmf & 0x8F) == 8 && !(flg & 0x20))) return false;
     Mode = kBlock;
+    return true;
   }
 
-  void Block() {
+  bool Block() {
     if (Last) {
       Mode = kTrailer;
-      return;
+      return true;
     }
     Last = Take(1);
     unsigned type = Take(2);
     if (type == 0) {
       Take(R.Count & 7);
       unsigned len = Take(16), nlen = Take(16);
-      Check(len == (~nlen & 0xFFFF));
+      if (!Check(len == (~nlen & 0xFFFF))) return false;
       // The block's bytes are copied straight from the input, from where the bit buffer got.
       R.Next -= R.Count >> 3;
       R.Count = 0;
       R.Bits = 0;
       StoredLeft = len;
       Mode = kStored;
-      return;
+      return true;
     }
     if (type == 1) {
       uint8_t lengths[288];
@@ -238,45 +244,46 @@ struct TDecoder {
       Build(Lit, lengths, 288, false);
       std::memset(lengths, 5, 32);
       Build(Dist, lengths, 32, false);
-    } else {
-      Check(type == 2);
-      Tables();
+    } else if (!Check(type == 2) || !Tables()) {
+      return false;
     }
-    Check(true);  // the header was whole
+    if (!Check(true)) return false;  // the header was whole
     Mode = kCodes;
+    return true;
   }
 
-  void Tables() {
+  bool Tables() {
     static const uint8_t kOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                        11, 4,  12, 3, 13, 2, 14, 1, 15};
     unsigned nlit = Take(5) + 257, ndist = Take(5) + 1, ncode = Take(4) + 4;
-    Check(nlit <= 286 && ndist <= 30);
+    if (!Check(nlit <= 286 && ndist <= 30)) return false;
     uint8_t lengths[286 + 30] = {};
     for (unsigned i = 0; i < ncode; ++i) lengths[kOrder[i]] = static_cast<uint8_t>(Take(3));
-    Check(Build(Lit, lengths, 19, true));  // the code-length code, briefly in Lit's place
+    // The code-length code, briefly in Lit's place.
+    if (!Check(Build(Lit, lengths, 19, true))) return false;
     uint8_t code[286 + 30];
     for (unsigned n = 0; n < nlit + ndist;) {
       if (R.Count < 24) Refill(R);
       unsigned symbol = Decode(Lit, R), value = symbol, repeat = 1;
       if (symbol > 15) {
         // 16: the last length 3 to 6 times; 17, 18: zero 3 to 10, 11 to 138 times.
-        Check(symbol <= 18 && (symbol != 16 || n > 0));
+        if (!Check(symbol <= 18 && (symbol != 16 || n > 0))) return false;
         value = symbol == 16 ? code[n - 1] : 0;
         repeat = symbol == 18 ? Extra(R, 11, 7) : Extra(R, 3, static_cast<int>(symbol) - 14);
       }
-      Check(n + repeat <= nlit + ndist);
+      if (!Check(n + repeat <= nlit + ndist)) return false;
       std::memset(code + n, static_cast<int>(value), repeat);
       n += repeat;
     }
-    Check(code[256] != 0);  // a block without an end
-    Check(Build(Lit, code, static_cast<int>(nlit), false));
-    Check(Build(Dist, code + nlit, static_cast<int>(ndist), false));
+    return Check(code[256] != 0) &&  // a block without an end
+           Check(Build(Lit, code, static_cast<int>(nlit), false)) &&
+           Check(Build(Dist, code + nlit, static_cast<int>(ndist), false));
   }
 
-  void Stored() {
+  bool Stored() {
     while (StoredLeft && Write < kLimit) {
       // What was copied stays copied: a pause resumes from here.
-      if (R.Next == R.End && (Mark = R, !Pull(R))) Dry();
+      if (R.Next == R.End && (Mark = R, !Pull(R))) return false;
       size_t n = static_cast<size_t>(R.End - R.Next);
       if (n > StoredLeft) n = StoredLeft;
       if (n > kLimit - Write) n = kLimit - Write;
@@ -286,17 +293,18 @@ struct TDecoder {
       StoredLeft -= static_cast<uint32_t>(n);
     }
     if (!StoredLeft) Mode = kBlock;
+    return true;
   }
 
   // Literals and matches until the block ends or the window is full. Bit buffer and write
   // position live in locals here: stores into the window would otherwise reload them.
-  void Codes() {
+  bool Codes() {
     TBits r = R;
     size_t w = Write;
     uint8_t* const window = Window;
     auto stop = [&] {
       Write = w;
-      Stop(r);
+      return Whole(r, false);
     };
     while (w < kLimit) {
       // Only a refill that reaches the input's end can run dry, and only there may the input
@@ -305,16 +313,16 @@ struct TDecoder {
       Refill(r);
       unsigned symbol = Decode(Lit, r);
       if (symbol < 256) {
-        if (r.Count < 0) stop();
+        if (r.Count < 0) return stop();
         window[w++] = static_cast<uint8_t>(symbol);
         continue;
       }
       if (symbol == 256) {
-        if (r.Count < 0) stop();
+        if (r.Count < 0) return stop();
         Mode = kBlock;
         break;
       }
-      if (symbol > 285) stop();
+      if (symbol > 285) return stop();
       unsigned i = symbol - 257, length;
       if (i < 8)
         length = i + 3;
@@ -323,13 +331,13 @@ struct TDecoder {
       else
         length = Extra(r, ((4 + (i & 3)) << ((i >> 2) - 1)) + 3, static_cast<int>(i >> 2) - 1);
       unsigned d = Decode(Dist, r), distance;
-      if (d >= 30) stop();
+      if (d >= 30) return stop();
       if (d < 4)
         distance = d + 1;
       else
         distance = Extra(r, ((2 + (d & 1)) << ((d >> 1) - 1)) + 1, static_cast<int>(d >> 1) - 1);
       // Until the window first slides it holds all output so far; after, 32 KiB or more.
-      if (r.Count < 0 || distance > w) stop();
+      if (r.Count < 0 || distance > w) return stop();
       uint8_t* to = window + w;
       const uint8_t* from = to - distance;
       if (distance >= 8)
@@ -340,19 +348,21 @@ struct TDecoder {
     }
     Write = w;
     R = r;
+    return true;
   }
 
-  void Trailer() {
+  bool Trailer() {
     Take(R.Count & 7);
     uint32_t check = Take(16);
     check |= Take(16) << 16;
-    Check(__builtin_bswap32(check) == Adler);  // stored highest byte first
+    if (!Check(__builtin_bswap32(check) == Adler)) return false;  // stored highest byte first
     Mode = kEnded;
+    return true;
   }
 
-  // Decodes until the window is nearly full or the stream has ended. Everything decoded before
-  // has been read.
-  void Produce() {
+  // Decodes until the window is nearly full or the stream has ended; false when the input ran
+  // dry in a step. Everything decoded before has been read.
+  bool Produce() {
     if (Write >= kLimit) {
       Sum();
       std::memmove(Window, Window + Write - kHistory, kHistory);
@@ -361,19 +371,15 @@ struct TDecoder {
     while (Write < kLimit && Mode < kTrailer) {
       Mark = R;
       MarkLast = Last;
-      if (Mode == kHeader)
-        Header();
-      else if (Mode == kBlock)
-        Block();
-      else if (Mode == kStored)
-        Stored();
-      else
-        Codes();
+      bool whole = Mode == kHeader   ? Header()
+                   : Mode == kBlock  ? Block()
+                   : Mode == kStored ? Stored()
+                                     : Codes();
+      if (!whole) return false;
     }
-    if (Mode == kTrailer) {
-      Sum();
-      Trailer();
-    }
+    if (Mode != kTrailer) return true;
+    Sum();
+    return Trailer();
   }
 };
 
@@ -403,10 +409,8 @@ size_t TInflater::Read(uint8_t* out, size_t size) {
     done += n;
     if (done == size || s.Mode == kEnded || dry) return done;
     try {
-      s.Produce();
-    } catch (const TDry&) {
-      s.Resume();
-      dry = true;
+      dry = !s.Produce();
+      if (dry) s.Resume();
     } catch (...) {
       s.Mode = kFailed;
       throw;
