@@ -5,10 +5,12 @@
 // archive, kept in a memory file. The destination lies in shared memory where there is one.
 // Built twice: over the compact inflater setup.exe ships (fuzz_extract) and over zlib's
 // (fuzz_extract_zlib).
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
+#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,15 +20,25 @@
 #include "uFuzzMemFile.h"
 #include "uPaths.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
-const fs::path gRoot = fs::path(fs::is_directory("/dev/shm") ? "/dev/shm" : "/tmp") /
-                       ("kro-fuzz-x-" + std::to_string(getpid()));
-const fs::path gDest = gRoot / "dest" / "inner";
-const fs::path gOutside = gRoot / "outside";
-const fs::path gVictim = gOutside / "victim.txt";
+// Plain system calls rather than std::filesystem and file streams: a run lays out, checks and
+// clears the destination, and their allocations and buffers cost more than the calls.
+bool IsDirectory(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+const std::string gRoot = std::string(IsDirectory("/dev/shm") ? "/dev/shm" : "/tmp") +
+                          "/kro-fuzz-x-" + std::to_string(getpid());
+const std::string gDestParent = gRoot + "/dest";
+const std::string gDest = gDestParent + "/inner";
+const std::string gOutside = gRoot + "/outside";
+const std::string gVictim = gOutside + "/victim.txt";
 const std::string kVictim = "outside, and stays as it is";
 
 // What the destination can hold at the start, by bit of the first input byte. The names are
@@ -39,41 +51,66 @@ enum : uint8_t {
 };
 
 struct TPreset {
-  fs::path Path;
+  std::string Path;
   std::string Content;
 };
 
-void WriteText(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+void WriteText(const std::string& path, const std::string& text) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  if (::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) __builtin_trap();
+  ::close(fd);
 }
 
-std::string ReadText(const fs::path& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), {});
+// The content, or a text no file here holds when it cannot be read.
+std::string ReadText(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::string(1, '\0');
+  std::string text;
+  char buffer[256];
+  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+  ::close(fd);
+  return text;
+}
+
+// Everything below the root, without following links, the deepest first.
+std::vector<std::string> gWalk;
+std::vector<std::string>& Walk(const std::string& root) {
+  gWalk.clear();
+  ::nftw(
+      root.c_str(),
+      [](const char* path, const struct stat*, int, struct FTW*) {
+        gWalk.emplace_back(path);
+        return 0;
+      },
+      16, FTW_PHYS | FTW_DEPTH);
+  return gWalk;
 }
 
 // Lays out the destination, empty from the run before; returns the files put there.
 std::vector<TPreset> Prepare(uint8_t what) {
-  fs::create_directories(gDest);
+  ::mkdir(gDestParent.c_str(), 0755);
+  ::mkdir(gDest.c_str(), 0755);
   std::vector<TPreset> files;
-  auto put = [&](const fs::path& rel, const std::string& content) {
-    fs::create_directories((gDest / rel).parent_path());
-    WriteText(gDest / rel, content);
-    files.push_back({gDest / rel, content});
+  auto put = [&](const std::string& rel, const std::string& content) {
+    const std::string path = gDest + "/" + rel;
+    if (rel.find('/') != std::string::npos) ::mkdir(FolderPart(path).c_str(), 0755);
+    WriteText(path, content);
+    files.push_back({path, content});
   };
   if (what & kTargets) {
     put("a.txt", "old a");
     put("sub/zero.bin", "old zero");
     put("readonly.txt", "read-only");
-    fs::permissions(gDest / "readonly.txt", fs::perms::owner_read | fs::perms::group_read);
+    ::chmod((gDest + "/readonly.txt").c_str(), 0440);
   }
   if (what & kLookAlikes)
     for (const char* name : {"a.txt.~kro", "a.txt.~kroa", "a.txt.~krob", "sub/zero.bin.~kro"})
       put(name, name);
-  if ((what & kFolderLink) && !fs::exists(gDest / "sub"))
-    fs::create_directory_symlink(gOutside, gDest / "sub");
-  if ((what & kFileLink) && !fs::exists(gDest / "a.txt"))
-    fs::create_symlink(gVictim, gDest / "a.txt");
+  if ((what & kFolderLink) && !Exists(gDest + "/sub"))
+    ::symlink(gOutside.c_str(), (gDest + "/sub").c_str());
+  if ((what & kFileLink) && !Exists(gDest + "/a.txt"))
+    ::symlink(gVictim.c_str(), (gDest + "/a.txt").c_str());
   return files;
 }
 
@@ -83,11 +120,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static TFuzzMemFile archive;
   static bool once = [] {
     ArchiveHooks().ShowMessage = [](const std::string&) {};
-    fs::create_directories(gOutside);
+    ::mkdir(gRoot.c_str(), 0755);
+    ::mkdir(gOutside.c_str(), 0755);
     WriteText(gVictim, kVictim);
     std::atexit([] {
-      std::error_code ec;
-      fs::remove_all(gRoot, ec);
+      for (const std::string& p : Walk(gRoot)) std::remove(p.c_str());
     });
     return true;
   }();
@@ -98,14 +135,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::set<std::string> targets;
   TQuillCompress q;
   q.SetCompressedFile(archive.Name());
-  q.DestinationRoot = gDest.string();
+  q.DestinationRoot = gDest;
   q.OnListing = [](TQuillCompress& c, const TlzhFileStats& s) { c.AddFileToProcess(s.FileName); };
   q.OnBeforeExtracting = [](TQuillCompress& c, const TlzhFileStats& s) {
     auto folder = MemberFolder(s.FileName);
     if (!folder)
       c.RefuseCurrentFile();
     else
-      c.ExtractDirectory = IncludeTrailingDelimiter(gDest.string()) + *folder;
+      c.ExtractDirectory = IncludeTrailingDelimiter(gDest) + *folder;
   };
   q.OnStatus = [&](TQuillCompress& c, const TlzhFileStats&) {
     targets.insert(IncludeTrailingDelimiter(c.ExtractDirectory) + c.CurrentTargetName);
@@ -118,20 +155,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // The oracle. Outside the destination: the file a link leads to, as it was, and nothing more.
   // What the run left in the destination goes with the same walk, the deepest first.
-  std::vector<fs::path> left;
-  const std::string inner = IncludeTrailingDelimiter(gDest.string());
-  for (auto& e : fs::recursive_directory_iterator(gRoot)) {
-    const fs::path& p = e.path();
-    if (p.string().rfind(inner, 0) == 0)
-      left.push_back(p);
-    else if (p != gRoot / "dest" && p != gDest && p != gOutside && p != gVictim)
+  std::vector<std::string> left;
+  const std::string inner = IncludeTrailingDelimiter(gDest);
+  for (std::string& p : Walk(gRoot)) {
+    if (p.rfind(inner, 0) == 0)
+      left.push_back(std::move(p));
+    else if (p != gRoot && p != gDestParent && p != gDest && p != gOutside && p != gVictim)
       __builtin_trap();
   }
   if (ReadText(gVictim) != kVictim) __builtin_trap();
   // Inside: what the run found keeps its content unless a member was written over it.
   for (const TPreset& f : preset)
-    if (!targets.count(f.Path.string()) && ReadText(f.Path) != f.Content) __builtin_trap();
-  std::error_code ec;
-  for (auto p = left.rbegin(); p != left.rend(); ++p) fs::remove(*p, ec);
+    if (!targets.count(f.Path) && ReadText(f.Path) != f.Content) __builtin_trap();
+  for (const std::string& p : left) std::remove(p.c_str());
   return 0;
 }
