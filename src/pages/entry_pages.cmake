@@ -14,5 +14,5 @@ add_library(kro_entry_pages STATIC
   ${CMAKE_CURRENT_LIST_DIR}/dia_SelectFolderTree.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialibs.cpp)
 target_include_directories(kro_entry_pages PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(kro_entry_pages PUBLIC kro_forms kro_controls kro_driver kro_text shell32
+target_link_libraries(kro_entry_pages PUBLIC kro_forms kro_controls kro_driver kro_base shell32
   ole32)

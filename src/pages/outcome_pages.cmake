@@ -7,7 +7,7 @@ add_library(kro_outcome_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/diaCreatorRun.cpp
   ${CMAKE_CURRENT_LIST_DIR}/diaFinishRules.cpp)
 target_include_directories(kro_outcome_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(kro_outcome_logic PUBLIC kro_driver kro_archive kro_text)
+target_link_libraries(kro_outcome_logic PUBLIC kro_driver kro_archive kro_base)
 
 add_library(kro_outcome_pages STATIC
   ${CMAKE_CURRENT_LIST_DIR}/diaWorkPage.cpp

@@ -6,7 +6,7 @@ kro_test(entry_pages_tests
           ${KRO_ENTRY_SRC}/diaDestPathLogic.cpp
           ${KRO_ENTRY_SRC}/dialibsLogic.cpp
           ${KRO_ENTRY_SRC}/dia_SelectFolderLogic.cpp
-  LIBS kro_text)
+  LIBS kro_base)
 target_include_directories(entry_pages_tests PRIVATE ${KRO_ENTRY_SRC})
 
 if(WIN32)
@@ -17,7 +17,7 @@ if(WIN32)
     ${CMAKE_SOURCE_DIR}/tests/common/window-tests.rc)
   target_include_directories(entry_pages_window_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/common)
   target_link_libraries(entry_pages_window_tests PRIVATE kro_entry_pages kro_archive_hooks
-    kro_archive kro_fsys_win kro_archive GTest::gtest GTest::gtest_main)
+    GTest::gtest GTest::gtest_main)
   kro_window_test(entry_pages_window_tests PREFIX ${KRO_XPREFIX} LOCK kro_xprefix TIMEOUT 300
     COMMAND ${CMAKE_SOURCE_DIR}/tests/common/window-shots @PREFIX@
             ${CMAKE_BINARY_DIR}/artefacts/pages@SUFFIX@ $<TARGET_FILE:entry_pages_window_tests>)

@@ -8,7 +8,7 @@ if(NOT TARGET kro_outcome_logic)
     ${KRO_OUTCOME_SRC}/diaCreatorRun.cpp
     ${KRO_OUTCOME_SRC}/diaFinishRules.cpp)
   target_include_directories(kro_outcome_logic PUBLIC ${KRO_OUTCOME_SRC})
-  target_link_libraries(kro_outcome_logic PUBLIC kro_driver kro_archive kro_text)
+  target_link_libraries(kro_outcome_logic PUBLIC kro_driver kro_archive kro_base)
 endif()
 
 kro_test(outcome_logic_tests
