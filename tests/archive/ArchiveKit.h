@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "../common/ScratchFolder.h"
 #include "class_Compress.h"
+#include "uPaths.h"
 
 namespace kit {
 
@@ -24,23 +26,7 @@ inline fs::path P(const std::string& s) { return fs::path(std::u8string(s.begin(
 inline std::string S(const std::u8string& u) { return std::string(u.begin(), u.end()); }
 inline std::string S(const fs::path& p) { return S(p.u8string()); }
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TTempDir {
- public:
-  TTempDir() {
-    static std::mt19937_64 rng{std::random_device{}()};
-    Root = fs::temp_directory_path() / ("kro-test-" + std::to_string(rng()));
-    fs::create_directories(Root);
-  }
-  ~TTempDir() {
-    std::error_code ec;
-    fs::remove_all(Root, ec);
-  }
-  // A path inside, as the UTF-8 string the engine takes.
-  std::string operator/(const std::string& name) const { return kit::S(Root / kit::P(name)); }
-  std::string Str() const { return kit::S(Root); }
-  fs::path Root;
-};
+using TTempDir = TScratchFolder;
 
 inline void WriteFile(const std::string& path, const Bytes& data) {
   std::ofstream f(kit::P(path), std::ios::binary | std::ios::trunc);
@@ -198,5 +184,55 @@ inline size_t RecordAt(const Bytes& archive, int k) {
   for (int i = 0; i < k; ++i) p = static_cast<size_t>(GetInt32(archive, p + 118));
   return p;
 }
+
+// A spanned set of one member (code page 1252 name): the directory and the member's first part in
+// set.1, the rest in following disk files, each disk holding `parts[i]` bytes of the zlib stream
+// (Zlib(data) unless given) and the last one what is left.
+struct TSpanned {
+  TScratchFolder Dir;
+  Bytes Data;
+  std::vector<std::string> Disks;
+
+  explicit TSpanned(std::vector<size_t> parts, const std::string& elsewhere = "")
+      : TSpanned(Noise(30000, 5), {}, std::move(parts), elsewhere) {}
+  TSpanned(Bytes data, Bytes z, std::vector<size_t> parts, const std::string& elsewhere = "",
+           const std::string& name = "big.bin")
+      : Data(std::move(data)) {
+    if (z.empty()) z = Zlib(Data);
+    parts.push_back(z.size());
+    Bytes first(kPrologueSize, 0);
+    PutInt32(first, 0, 1);
+    first[4] = 1;
+    TRecord r;
+    r.RawName = name;
+    r.FileSize = static_cast<int32_t>(Data.size());
+    r.CompressedSize = static_cast<int32_t>(z.size());
+    r.FirstDisk = 1;
+    r.DataPosition = kPrologueSize + kHeaderSize;
+    r.NextHeader = r.DataPosition;
+    r.LastDisk = static_cast<uint8_t>(parts.size());
+    size_t from = 0;
+    std::vector<Bytes> disks;
+    for (size_t i = 0; i < parts.size(); ++i) {
+      size_t to = std::min(z.size(), from + parts[i]);
+      disks.emplace_back(z.begin() + static_cast<long>(from), z.begin() + static_cast<long>(to));
+      from = to;
+      if (to == z.size()) {
+        r.LastDisk = static_cast<uint8_t>(i + 1);
+        r.LastByte = static_cast<int32_t>(disks.back().size()) - 1 + (i == 0 ? r.DataPosition : 0);
+        break;
+      }
+    }
+    Bytes e = r.Encode();
+    first.insert(first.end(), e.begin(), e.end());
+    disks[0].insert(disks[0].begin(), first.begin(), first.end());
+    for (size_t i = 0; i < disks.size(); ++i) {
+      std::string folder = i == 0 || elsewhere.empty() ? Dir.Str() : Dir / elsewhere;
+      fs::create_directories(kit::P(folder));
+      Disks.push_back(IncludeTrailingDelimiter(folder) + "set." + std::to_string(i + 1));
+      WriteFile(Disks.back(), disks[i]);
+    }
+  }
+};
 
 }  // namespace kit

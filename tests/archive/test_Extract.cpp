@@ -668,59 +668,6 @@ TEST(Extract, DatesOutsideTheDosRange) {
   }
 }
 
-namespace {
-
-// A spanned set: the directory and the member's first part in set.1, the rest in following
-// disk files, each disk holding `parts[i]` bytes of the zlib stream (Zlib(data) unless given)
-// and the last one what is left.
-struct TSpanned {
-  TTempDir Dir;
-  Bytes Data;
-  std::vector<std::string> Disks;
-
-  explicit TSpanned(std::vector<size_t> parts, const std::string& elsewhere = "")
-      : TSpanned(Noise(30000, 5), {}, std::move(parts), elsewhere) {}
-  TSpanned(Bytes data, Bytes z, std::vector<size_t> parts, const std::string& elsewhere = "")
-      : Data(std::move(data)) {
-    if (z.empty()) z = Zlib(Data);
-    parts.push_back(z.size());
-    Bytes first(kPrologueSize, 0);
-    PutInt32(first, 0, 1);
-    first[4] = 1;
-    TRecord r;
-    r.RawName = "big.bin";
-    r.FileSize = static_cast<int32_t>(Data.size());
-    r.CompressedSize = static_cast<int32_t>(z.size());
-    r.FirstDisk = 1;
-    r.DataPosition = kPrologueSize + kHeaderSize;
-    r.NextHeader = r.DataPosition;
-    r.LastDisk = static_cast<uint8_t>(parts.size());
-    size_t from = 0;
-    std::vector<Bytes> disks;
-    for (size_t i = 0; i < parts.size(); ++i) {
-      size_t to = std::min(z.size(), from + parts[i]);
-      disks.emplace_back(z.begin() + static_cast<long>(from), z.begin() + static_cast<long>(to));
-      from = to;
-      if (to == z.size()) {
-        r.LastDisk = static_cast<uint8_t>(i + 1);
-        r.LastByte = static_cast<int32_t>(disks.back().size()) - 1 + (i == 0 ? r.DataPosition : 0);
-        break;
-      }
-    }
-    Bytes e = r.Encode();
-    first.insert(first.end(), e.begin(), e.end());
-    disks[0].insert(disks[0].begin(), first.begin(), first.end());
-    for (size_t i = 0; i < disks.size(); ++i) {
-      std::string folder = i == 0 || elsewhere.empty() ? Dir.Str() : Dir / elsewhere;
-      fs::create_directories(kit::P(folder));
-      Disks.push_back(IncludeTrailingDelimiter(folder) + "set." + std::to_string(i + 1));
-      WriteFile(Disks.back(), disks[i]);
-    }
-  }
-};
-
-}  // namespace
-
 // Members continue over disk files; a missing disk is asked for up to four times.
 TEST(Extract, SpannedSets) {
   for (auto parts : std::vector<std::vector<size_t>>{{1000}, {10, 20000}, {1, 1, 1}, {29990}}) {

@@ -17,15 +17,17 @@ std::vector<TRgb> Colors(const std::vector<TBand>& bands) {
   return out;
 }
 
+// A mode on a bitmap of W x H from Start to End, and the colours of its bands.
+struct TColorCase {
+  TGradientDirection Dir;
+  int W, H;
+  TRgb Start, End;
+  std::vector<TRgb> Expected;
+};
+
 // The worked examples: band count, band colours and band rectangles of the linear modes.
 TEST(GradientBands, LinearExamples) {
-  struct Case {
-    TGradientDirection Dir;
-    int W, H;
-    TRgb Start, End;
-    std::vector<TRgb> Expected;
-  };
-  const Case cases[] = {
+  const TColorCase cases[] = {
       {gdTopToBottom, 5, 3, kWhite, kBlack, {Grey(255), Grey(255), Grey(127)}},
       {gdLeftToRight, 3, 5, kWhite, kBlack, {Grey(255), Grey(255), Grey(127)}},
       // Height 1 still has two bands; the second lies below the bitmap.
@@ -33,7 +35,7 @@ TEST(GradientBands, LinearExamples) {
       {gdTopToBottom, 4, 2, kBlack, kWhite, {kBlack, kBlack}},
       {gdTopToBottom, 4, 4, Grey(0), Grey(90), {Grey(0), Grey(0), Grey(30), Grey(60)}},
   };
-  for (const Case& c : cases) {
+  for (const TColorCase& c : cases) {
     const auto bands = GradientBands(c.Dir, c.W, c.H, c.Start, c.End);
     EXPECT_EQ(Colors(bands), c.Expected) << int(c.Dir) << " " << c.W << "x" << c.H;
     for (std::size_t i = 0; i < bands.size(); ++i) {
@@ -55,13 +57,7 @@ TEST(GradientBands, BlackToBlueOver256RowsEndsOneStepShort) {
 
 // Mirrored modes: start at both edges, the extreme in the middle; odd counts clamp.
 TEST(GradientBands, MirroredExamples) {
-  struct Case {
-    TGradientDirection Dir;
-    int W, H;
-    TRgb Start, End;
-    std::vector<TRgb> Expected;
-  };
-  const Case cases[] = {
+  const TColorCase cases[] = {
       // n = 4, step 60: start on bands 0, 1 and 3, one step on band 2.
       {gdTBT, 2, 4, Grey(0), Grey(90), {Grey(0), Grey(0), Grey(60), Grey(0)}},
       {gdLRL, 4, 2, Grey(0), Grey(90), {Grey(0), Grey(0), Grey(60), Grey(0)}},
@@ -78,7 +74,7 @@ TEST(GradientBands, MirroredExamples) {
       // Odd n away from the range's edge: one step beyond the start, kept as computed.
       {gdTBT, 1, 3, Grey(100), Grey(120), {Grey(100), Grey(100), Grey(80)}},
   };
-  for (const Case& c : cases) {
+  for (const TColorCase& c : cases) {
     const auto bands = GradientBands(c.Dir, c.W, c.H, c.Start, c.End);
     EXPECT_EQ(Colors(bands), c.Expected) << int(c.Dir) << " " << c.W << "x" << c.H;
   }

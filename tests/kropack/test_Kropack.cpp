@@ -420,26 +420,10 @@ TEST(Kropack, TestPredictsSetup) {
 // A member spread over two disk files is tested and extracted from both; without its second
 // disk both commands fail and say why.
 TEST(Kropack, SpannedSet) {
-  TTempDir dir;
   const Bytes content = Prose(30'000);
   const Bytes z = Zlib(content);
-  const size_t half = z.size() / 2;
-  TRecord r;
-  r.RawName = "geteilt.txt";
-  r.FileSize = static_cast<int32_t>(content.size());
-  r.CompressedSize = static_cast<int32_t>(z.size());
-  r.FirstDisk = 1;
-  r.DataPosition = kPrologueSize + kHeaderSize;
-  r.LastDisk = 2;
-  r.LastByte = static_cast<int32_t>(z.size() - half - 1);
-  r.NextHeader = static_cast<int32_t>(kPrologueSize + kHeaderSize + half);
-  Bytes first = {1, 0, 0, 0, 1};
-  Bytes record = r.Encode();
-  first.insert(first.end(), record.begin(), record.end());
-  first.insert(first.end(), z.begin(), z.begin() + half);
-  WriteFile(dir / "set.1", first);
-  WriteFile(dir / "set.2", Bytes(z.begin() + half, z.end()));
-
+  TSpanned set(content, z, {z.size() / 2}, "", "geteilt.txt");
+  const TTempDir& dir = set.Dir;
   TRun test = Kropack(dir, {"test", dir / "set.1"});
   EXPECT_EQ(test.Exit, 0) << test.Err;
   TRun extract = Kropack(dir, {"extract", "-d", dir / "out", dir / "set.1"});

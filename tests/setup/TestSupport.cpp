@@ -2,21 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <memory>
 #include <vector>
 
+#include "../common/ScratchFolder.h"
 #include "uFileSys.h"
 
 namespace {
 
-// Every scratch folder goes when the test program ends, so runs leave nothing behind.
+// The folders live until the test program ends: callers keep only their paths.
 class TScratchFolders : public ::testing::Environment {
  public:
-  void TearDown() override {
-    std::error_code ec;
-    for (const auto& folder : Folders) std::filesystem::remove_all(folder, ec);
-  }
-  std::vector<std::filesystem::path> Folders;
+  void TearDown() override { Folders.clear(); }
+  std::vector<std::unique_ptr<TScratchFolder>> Folders;
 };
 
 TScratchFolders& ScratchFolders() {
@@ -28,13 +26,7 @@ TScratchFolders& ScratchFolders() {
 }  // namespace
 
 std::string MakeScratchFolder() {
-  std::string path = MakeTempFile("kt");
-  EXPECT_FALSE(path.empty());
-  const std::string native = NativePath(path);
-  fsys::RemoveFile(native);
-  EXPECT_TRUE(fsys::ForceDirectories(native));
-  ScratchFolders().Folders.emplace_back(std::u8string(native.begin(), native.end()));
-  return path;
+  return ScratchFolders().Folders.emplace_back(std::make_unique<TScratchFolder>())->Str();
 }
 
 void PutFile(const std::string& path, const std::string& bytes) {

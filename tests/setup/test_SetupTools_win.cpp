@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "../winsys/RawRegistry.h"
 #include "../winsys/ShellFolderRedirect.h"
 #include "TestSupport.h"
 #include "uFileSys.h"
@@ -22,22 +23,10 @@ namespace {
 class TRegistrySnapshot {
  public:
   void Save(TRegRoot root, const std::string& key, const std::string& name) {
-    std::unique_ptr<TRegKey> k;
-    TRegValue v;
-    bool present = RegistryBackend().Root(root)->Open(key, TRegAccess::Read, false, k) == kRegOk &&
-                   k->Query(name, v) == kRegOk;
-    Saved.push_back({root, key, name, present ? std::optional(v) : std::nullopt});
+    Saved.push_back({root, key, name, RawValue(root, key, name)});
   }
   ~TRegistrySnapshot() {
-    for (const auto& s : Saved) {
-      std::unique_ptr<TRegKey> k;
-      if (RegistryBackend().Root(s.Root)->Open(s.Key, TRegAccess::Full, true, k) != kRegOk)
-        continue;
-      if (s.Value)
-        k->Set(s.Name, *s.Value);
-      else
-        k->Delete(s.Name);
-    }
+    for (const auto& s : Saved) PutRawValue(s.Root, s.Key, s.Name, s.Value);
   }
 
  private:
@@ -49,23 +38,9 @@ class TRegistrySnapshot {
   std::vector<TEntry> Saved;
 };
 
-std::optional<TRegValue> RawValue(TRegRoot root, const std::string& key, const std::string& name) {
-  std::unique_ptr<TRegKey> k;
-  TRegValue v;
-  if (RegistryBackend().Root(root)->Open(key, TRegAccess::Read, false, k) != kRegOk ||
-      k->Query(name, v) != kRegOk)
-    return std::nullopt;
-  return v;
-}
-
 void SetRaw(TRegRoot root, const std::string& key, const std::string& name,
-            std::optional<TRegValue> value) {
-  std::unique_ptr<TRegKey> k;
-  ASSERT_EQ(RegistryBackend().Root(root)->Open(key, TRegAccess::Full, true, k), kRegOk);
-  if (value)
-    ASSERT_EQ(k->Set(name, *value), kRegOk);
-  else
-    k->Delete(name);
+            const std::optional<TRegValue>& value) {
+  ASSERT_TRUE(PutRawValue(root, key, name, value));
 }
 
 const std::string kMachineEnv = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
@@ -264,18 +239,9 @@ namespace {
 
 class Shortcuts : public testing::Test {
  protected:
-  // Redirected before the shell first looks at the desktop, which it then remembers.
-  static void SetUpTestSuite() {
-    Desktop = GetTempDir() + "kro-setup-desktop-" + std::to_string(GetCurrentProcessId());
-    Redirect = std::make_unique<TShellFolderRedirect>(L"Desktop", Desktop);
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  }
-  static void TearDownTestSuite() {
-    CoUninitialize();
-    Redirect.reset();
-  }
-  static inline std::string Desktop;
-  static inline std::unique_ptr<TShellFolderRedirect> Redirect;
+  static void SetUpTestSuite() { Desktop = std::make_unique<TScratchDesktop>(); }
+  static void TearDownTestSuite() { Desktop.reset(); }
+  static inline std::unique_ptr<TScratchDesktop> Desktop;
 };
 
 // The target and the description the link file holds; empty when it cannot be loaded.
@@ -310,14 +276,15 @@ TEST_F(Shortcuts, ProgramMenuAndDesktop) {
   const std::string menu = probe.GetSpecialFolderPath() + "\\Kro GmbH";
   const bool menuExisted = fsys::DirectoryExists(menu);
   probe.SetFolderID(fidDesktop);
-  ASSERT_EQ(probe.GetSpecialFolderPath(), Desktop);
+  ASSERT_EQ(probe.GetSpecialFolderPath(), Desktop->Path());
 
   for (const auto& [title, file] :
        {std::pair{"Kro Setup Test " + pid, "Kro Setup Test " + pid},
         {"Kro \"Lohn\" 2/3: A|B <" + pid + ">?*\\", "Kro _Lohn_ 2_3_ A_B _" + pid + "____"}}) {
     info.Title = title;
     EXPECT_EQ(CreateShortcuts(info), 2) << title;
-    for (const std::string& link : {menu + "\\" + file + ".lnk", Desktop + "\\" + file + ".lnk"}) {
+    for (const std::string& link :
+         {menu + "\\" + file + ".lnk", Desktop->Path() + "\\" + file + ".lnk"}) {
       auto [target, description] = LinkTargetAndDescription(link);
       EXPECT_TRUE(SameTextAZ(target, dest + "\\BIN\\admin.exe")) << link;
       EXPECT_EQ(description, title) << link;

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "../common/ScratchFolder.h"
+#include "uHandles.h"
 #include "uText.h"
 
 class TShellFolderRedirect {
@@ -43,4 +45,13 @@ class TShellFolderRedirect {
   const wchar_t* Name;
   HKEY Key = nullptr;
   std::optional<std::wstring> Saved;
+};
+
+// A test suite's desktop: a scratch folder the shell is pointed at before it first looks (it
+// keeps the path it saw then), and the shell's apartment.
+struct TScratchDesktop {
+  TScratchFolder Folder;
+  TShellFolderRedirect Redirect{L"Desktop", Folder.Str()};
+  TComApartment Apartment{COINIT_APARTMENTTHREADED};
+  std::string Path() const { return Folder.Str(); }
 };

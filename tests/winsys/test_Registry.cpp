@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "RawRegistry.h"
 #include "uRegistry.h"
 
 #ifdef _WIN32
@@ -36,21 +37,6 @@ class RegistryContract : public testing::TestWithParam<TBackendCase> {
     }
 #endif
   }
-  // The raw value below the backend, to see types as stored.
-  std::optional<TRegValue> Raw(TRegRoot root, const std::string& key, const std::string& name) {
-    std::unique_ptr<TRegKey> k;
-    TRegValue v;
-    if (RegistryBackend().Root(root)->Open(key, TRegAccess::Read, false, k) != kRegOk ||
-        k->Query(name, v) != kRegOk)
-      return std::nullopt;
-    return v;
-  }
-  void PutRaw(TRegRoot root, const std::string& key, const std::string& name, TRegValue v) {
-    std::unique_ptr<TRegKey> k;
-    ASSERT_EQ(RegistryBackend().Root(root)->Open(key, TRegAccess::Full, true, k), kRegOk);
-    ASSERT_EQ(k->Set(name, v), kRegOk);
-  }
-
   std::unique_ptr<TRegBackend> Owned;
   std::optional<TRegistryOverride> Override;
 };
@@ -86,7 +72,7 @@ TEST_P(RegistryContract, StringsRoundTrip) {
       else
         reg.WriteString("Environment", c.ident, c.value);
       EXPECT_EQ(reg.ReadString("Environment", c.ident, "-"), c.value) << c.ident;
-      auto raw = Raw(root, kBase + "\\Environment", c.ident);
+      auto raw = RawValue(root, kBase + "\\Environment", c.ident);
       ASSERT_TRUE(raw);
       EXPECT_EQ(raw->Type, c.expand ? TRegType::ExpandString : TRegType::String) << c.ident;
       EXPECT_EQ(raw->Data, c.value);
@@ -104,7 +90,7 @@ TEST_P(RegistryContract, MissingReadsAsDefault) {
     EXPECT_FALSE(absent.IsOpen());
     EXPECT_EQ(absent.ReadString("Shared", "ZEB", "dflt"), "dflt");
     EXPECT_THROW(absent.WriteString("Shared", "ZEB", "x"), ERegistryError);
-    EXPECT_FALSE(Raw(root, kBase + "\\Nowhere", "ZEB"));
+    EXPECT_FALSE(RawValue(root, kBase + "\\Nowhere", "ZEB"));
 
     TRegExt reg(kBase, false, root);
     EXPECT_EQ(reg.ReadString("NoSection", "ZEB", "dflt"), "dflt");
@@ -142,8 +128,8 @@ TEST_P(RegistryContract, DeleteValue) {
 
 // A value of another type is an error, never a string.
 TEST_P(RegistryContract, OtherTypesRaise) {
-  PutRaw(TRegRoot::CurrentUser, kBase + "\\Env", "PATH",
-         {TRegType::Other, std::string("\x01\x00", 2)});
+  ASSERT_TRUE(PutRawValue(TRegRoot::CurrentUser, kBase + "\\Env", "PATH",
+                          TRegValue{TRegType::Other, std::string("\x01\x00", 2)}));
   TRegExt reg(kBase, false, TRegRoot::CurrentUser);
   EXPECT_THROW(reg.ReadString("Env", "PATH", ""), ERegistryError);
 }

@@ -40,27 +40,12 @@ bool Exists(const std::string& path) {
 
 class ShellLinks : public testing::Test {
  protected:
-  // The desktop is redirected before the shell first looks at it: it keeps the path it saw.
-  static void SetUpTestSuite() {
-    Desktop = TempPath() + "kro-desktop-" + std::to_string(GetCurrentProcessId());
-    Redirect = std::make_unique<TShellFolderRedirect>(L"Desktop", Desktop);
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  }
-  static void TearDownTestSuite() {
-    CoUninitialize();
-    Redirect.reset();
-  }
-  static std::string TempPath() {
-    wchar_t temp[MAX_PATH + 1];
-    GetTempPathW(MAX_PATH + 1, temp);
-    return Narrow(temp);
-  }
-  static inline std::string Desktop;
-  static inline std::unique_ptr<TShellFolderRedirect> Redirect;
+  static void SetUpTestSuite() { Desktop = std::make_unique<TScratchDesktop>(); }
+  static void TearDownTestSuite() { Desktop.reset(); }
+  static inline std::unique_ptr<TScratchDesktop> Desktop;
 
   void SetUp() override {
-    Scratch = TempPath() + "kro-links-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryW(Widen(Scratch).c_str(), nullptr);
+    Scratch = Dir.Str();
     App = Scratch + "\\App";
     CreateDirectoryW(Widen(App).c_str(), nullptr);
     Target = App + "\\prog.exe";
@@ -68,6 +53,7 @@ class ShellLinks : public testing::Test {
         CreateFileW(Widen(Target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   }
 
+  TScratchFolder Dir;
   std::string Scratch, App, Target;
 };
 
@@ -150,7 +136,7 @@ TEST_F(ShellLinks, SpecialFolders) {
   shortcut.Folder.clear();
   shortcut.Description = "Kro Desktop Test";
   const std::string desktop = shortcut.GetSpecialFolderPath();
-  ASSERT_EQ(desktop, Desktop);  // never the host's home folder the prefix links to
+  ASSERT_EQ(desktop, Desktop->Path());  // never the host's home folder the prefix links to
   ASSERT_TRUE(shortcut.CreateShortcut());
   auto link = ReadLink(desktop + "\\Kro Desktop Test.lnk");
   ASSERT_TRUE(link);
