@@ -7,11 +7,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static TFuzzMemFile file;
+  // Opened once: it reads whatever the memory file holds now, and the reader seeks first.
+  static TCodecFileStream stream(file.Name(), fmOpenRead, 0, "");
   if (!file.Set(data, size)) return 0;
   // The first byte picks the offset, so archives inside larger files are covered too.
   int64_t offset = size > 0 ? data[0] % 8 : 0;
   TFileHeaders headers(nullptr);
-  TCodecFileStream stream(file.Name(), fmOpenRead, 0, "");
   try {
     headers.ReadDirectory(stream, offset);
   } catch (const EQuillCompress&) {

@@ -53,7 +53,7 @@ TRun Compact(const uint8_t* data, size_t size, size_t readSize, size_t piece, si
       return 0;
     }
     paused = false;
-    size_t n = std::min({capacity, piece, size - at});
+    size_t n = std::min(std::min(capacity, piece), size - at);
     if (n) std::memcpy(to, data + at, n);
     at += n;
     return n;
