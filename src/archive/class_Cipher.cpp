@@ -1,5 +1,7 @@
 #include "class_Cipher.h"
 
+#include <string_view>
+
 namespace {
 
 using TAddTable = std::array<std::array<uint8_t, 256>, 256>;
@@ -21,8 +23,11 @@ const TAddTable& SharedAddTable() {
 TCipher::TCipher() : FAddTable(SharedAddTable()) { SetKey(DefaultKey); }
 
 void TCipher::SetKey(const std::string& key) {
-  if (key == FKey) return;
-  FKey = key.empty() ? DefaultKey : key;
+  // Every stream sets its key once more after construction, mostly the default one again (as
+  // the empty key): that needs no new schedule.
+  const std::string_view wanted = key.empty() ? std::string_view(DefaultKey) : key;
+  if (wanted == FKey) return;
+  FKey = wanted;
   for (size_t i = 0; i < FKeySchedule.size(); ++i)
     FKeySchedule[i] = static_cast<uint8_t>(FKey[i % FKey.size()]);
 }

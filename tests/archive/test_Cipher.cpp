@@ -85,6 +85,9 @@ TEST(Cipher, KeysAndWrapAround) {
   auto before = c.KeySchedule();
   c.SetKey("\x01");
   EXPECT_EQ(c.KeySchedule(), before);
+  c.SetKey("");  // back to the default key, schedule and all
+  EXPECT_EQ(c.Key(), "qd2vu");
+  EXPECT_EQ(c.KeySchedule()[6], 'd');
 }
 
 TEST(Cipher, UnopenableFileNamesItself) {
