@@ -141,5 +141,8 @@ int main(int argc, char** argv) {
   std::printf("ratio makensis/kropack setup time: %.2f\n", nsis.Seconds / kroAll.Seconds);
   std::printf("ratio makensis/kropack setup CPU time: %.2f\n", nsis.CpuSeconds / kroAll.CpuSeconds);
   std::printf("ratio one thread/every core: %.2f\n", kroOne.Seconds / kroAll.Seconds);
+  std::printf("ratio kropack/makensis setup file size: %.4f\n",
+              static_cast<double>(fsys::FileSize(all).value_or(0)) /
+                  static_cast<double>(fsys::FileSize(dir + "/nsis-setup.exe").value_or(1)));
   return same ? 0 : 1;
 }

@@ -23,7 +23,9 @@
 //   +135   Reserved        21       zero
 //
 // Member data is one zlib stream (78 DA as written here; 78 01, stored blocks, for a member
-// compressed already). The single-file layout written by the packing side:
+// compressed already). The packing side deflates every MiB of a member on its own and joins
+// the pieces with sync flushes, so that a stream may hold empty stored blocks. The single-file
+// layout written by the packing side:
 //
 //   | prologue | record 1 | data 1 | record 2 | data 2 | ... |
 //   DataPosition = record + 156, LastByte = DataPosition + CompressedSize - 1,
@@ -193,6 +195,9 @@ class TQuillCompress {
   void SetFilesToProcess(std::vector<std::string> list);
   void AddFileToProcess(const std::string& name) { FFilesToProcess.push_back(name); }
   int64_t Offset = 0;
+  // AddFiles: the file the new file begins with, zero-padded to Offset, where the archive
+  // starts (a setup file's stub); none when empty.
+  std::string PrefixFile;
   TOverwriteType Overwrite = owAlways;
   TNotifyEvent OnAborted;
   TlzhFileStatsEvent OnAfterAdding;
@@ -225,9 +230,9 @@ class TQuillCompress {
   int GetFileCount();
   void ListFiles();
   void ExtractFiles();
-  // Writes a new single-file archive at CompressedFile holding the items in order, through a
-  // temporary file so that a failure leaves no partial archive. Raises EQuillCompress; a
-  // failing member fails the run as it would packed one after the other.
+  // Writes a new single-file archive at Offset of CompressedFile, after PrefixFile, holding the
+  // items in order, through a temporary file so that a failure leaves no partial archive. Raises
+  // EQuillCompress; a failing member fails the run as it would packed one after the other.
   void AddFiles(const std::vector<TPackItem>& items);
   // The fallback when OnFullDisk is not assigned raises EqcDiskFull.
   virtual void DiskFull();

@@ -140,6 +140,123 @@ TEST(Extract, RoundTripAtBoundaries) {
   EXPECT_EQ(run.Written().size(), std::size(sizes));
 }
 
+// Members of more than a MiB are deflated piece by piece and joined into one zlib stream: the
+// archive is the same at any number of threads, each member's data is exactly one stream with
+// its Adler-32, the engine gives every member back, and a piece deflates against the data
+// before it (a block repeated across the cuts costs its size once, not once a piece).
+TEST(Extract, PiecedMembers) {
+  const struct {
+    size_t Size;
+    int Kind;  // 0 text, 1 noise, 2 stored noise, 3 a block of 30,000 noise bytes repeated
+  } members[] = {
+      {1'048'575, 0}, {1'048'576, 1}, {1'048'577, 0}, {2'097'157, 1},
+      {2'500'000, 2}, {1'048'576, 2}, {3'200'000, 3}, {0, 2},
+  };
+  TTempDir src;
+  std::vector<TPackItem> items;
+  std::vector<Bytes> contents;
+  for (size_t k = 0; k < std::size(members); ++k) {
+    const auto& m = members[k];
+    Bytes block = Noise(30'000, 5);
+    Bytes data = m.Kind == 0 ? Prose(m.Size) : m.Kind < 3 ? Noise(m.Size, 10 + k) : Bytes{};
+    while (data.size() < m.Size) data.push_back(block[data.size() % block.size()]);
+    contents.push_back(data);
+    std::string name = "m" + std::to_string(k);
+    WriteFile(src / name, data);
+    items.push_back({src / name, name, 45000.5, m.Kind == 2});
+  }
+  Bytes first;
+  for (int threads : {1, 2, 3, 8}) {
+    SCOPED_TRACE(threads);
+    TQuillCompress writer;
+    writer.SetCompressedFile(src / "p.pak");
+    writer.Threads = threads;
+    writer.AddFiles(items);
+    if (first.empty()) first = ReadFile(src / "p.pak");
+    EXPECT_TRUE(ReadFile(src / "p.pak") == first);
+  }
+  for (size_t k = 0; k < std::size(members); ++k) {
+    SCOPED_TRACE(k);
+    const size_t rec = RecordAt(first, static_cast<int>(k));
+    const auto pos = static_cast<size_t>(GetInt32(first, rec + 126));
+    const auto packed = static_cast<size_t>(GetInt32(first, rec + 130));
+    EXPECT_EQ(first.at(pos + 1), members[k].Kind == 2 ? 0x01 : 0xDA);
+    z_stream zs{};
+    ASSERT_EQ(inflateInit(&zs), Z_OK);
+    Bytes out(members[k].Size + 1);
+    zs.next_in = const_cast<uint8_t*>(&first[pos]);
+    zs.avail_in = static_cast<uInt>(packed);
+    zs.next_out = out.data();
+    zs.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(inflate(&zs, Z_FINISH), Z_STREAM_END);
+    EXPECT_EQ(zs.avail_in, 0u);  // nothing after the trailer
+    EXPECT_EQ(zs.total_out, members[k].Size);
+    inflateEnd(&zs);
+    // Without the data before it each piece would spell the block out again: 30,000 bytes.
+    if (members[k].Kind == 3) {
+      EXPECT_LT(packed, Zlib(contents[k]).size() + 1000);
+    }
+  }
+  TRun run(first);
+  run.ExtractAll();
+  EXPECT_TRUE(run.Errors.empty());
+  for (size_t k = 0; k < std::size(members); ++k)
+    EXPECT_TRUE(ReadFile(run.Out("m" + std::to_string(k))) == contents[k]) << k;
+}
+
+#ifdef __linux__
+// A source whose length is not what its size said when the run began (a file of /proc gives
+// more than its size of 0) stops the run with a clear error, and no archive is left.
+TEST(Extract, SourceThatChangesStopsTheRun) {
+  TTempDir dir;
+  TQuillCompress writer;
+  writer.SetCompressedFile(dir / "p.pak");
+  try {
+    writer.AddFiles({{"/proc/self/status", "status", 45000.5}});
+    ADD_FAILURE() << "no failure";
+  } catch (const EQuillCompress& e) {
+    EXPECT_STREQ(e.what(), "The file status changed while it was packed");
+  }
+  EXPECT_FALSE(fs::exists(kit::P(dir / "p.pak")));
+  EXPECT_FALSE(fs::exists(kit::P(dir / "p.pak.~kro")));
+}
+#endif
+
+// An archive written behind a prefix padded to the offset reads back from there; a prefix
+// longer than the room before the archive is refused, and no file is left.
+TEST(Extract, ArchiveWrittenAtAnOffset) {
+  TTempDir src;
+  WriteFile(src / "stub", Noise(1000, 4));
+  WriteFile(src / "a.txt", Prose(5000));
+  TQuillCompress writer;
+  writer.SetCompressedFile(src / "Setup.exe");
+  writer.PrefixFile = src / "stub";
+  writer.Offset = 4096;
+  writer.AddFiles({{src / "a.txt", "a.txt", 45000.5}});
+  const Bytes file = ReadFile(src / "Setup.exe");
+  ASSERT_GT(file.size(), 4096u);
+  EXPECT_TRUE(std::equal(file.begin(), file.begin() + 1000, Noise(1000, 4).begin()));
+  EXPECT_TRUE(
+      std::all_of(file.begin() + 1000, file.begin() + 4096, [](uint8_t b) { return b == 0; }));
+  TRun run(file, "Setup.exe");
+  run.Q.Offset = 4096;
+  run.ExtractAll();
+  EXPECT_EQ(ReadFile(run.Out("a.txt")), Prose(5000));
+
+  writer.SetCompressedFile(src / "Zu.exe");
+  writer.Offset = 999;
+  try {
+    writer.AddFiles({{src / "a.txt", "a.txt", 45000.5}});
+    ADD_FAILURE() << "no failure";
+  } catch (const EQuillCompress& e) {
+    EXPECT_NE(std::string(e.what()).find("larger than the 999 bytes before the archive"),
+              std::string::npos)
+        << e.what();
+  }
+  EXPECT_FALSE(fs::exists(kit::P(src / "Zu.exe")));
+  EXPECT_FALSE(fs::exists(kit::P(src / "Zu.exe.~kro")));
+}
+
 // The status sequence of one member: one event per written block, then one for its end.
 TEST(Extract, StatusSequence) {
   struct Case {

@@ -106,7 +106,7 @@ TEST_F(KropackSetup, BuildsTheSetupFile) {
 // compressed a second time; read back (here through the inflater the program links: zlib's,
 // or setup.exe's own in kropack_setup_compact) it is the archive kropack pack writes.
 TEST_F(KropackSetup, PackageIsStoredAsItIs) {
-  Put(Dir, "pkg/gross.bin", Noise(200'000, 7));  // several stored blocks
+  Put(Dir, "pkg/gross.bin", Noise(2'200'000, 7));  // several stored blocks, in three pieces
   ASSERT_EQ(Build(Noise(1000)).Exit, 0);
   ASSERT_EQ(Kropack(Dir, {"pack", "-C", Dir / "pkg", Dir / "ref.pak", "."}).Exit, 0);
   const Bytes ref = ReadFile(Dir / "ref.pak");

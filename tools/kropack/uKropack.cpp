@@ -383,8 +383,8 @@ const std::vector<TCommand>& Commands() {
        "files recursively in sorted order. The member's date is the file's modification time.\n"
        "A name must fit 100 bytes in code page 1252 and be creatable on Windows; otherwise\n"
        "nothing is written. An existing ARCHIVE is replaced only when the new one is complete.\n"
-       "  --threads N  members compressed at once (default: the number of cores); the archive\n"
-       "               is the same at any number\n"
+       "  --threads N  threads that compress, a large member a MiB on each (default: the\n"
+       "               number of cores); the archive is the same at any number\n"
        "With SOURCE_DATE_EPOCH set no stored date is later than it.\n",
        RunPack},
       {"list",
@@ -423,7 +423,7 @@ const std::vector<TCommand>& Commands() {
        "members; the archive keeps it as it is.\n"
        "  --stub STUB.exe  the setup program (default: the one installed with kropack, at\n"
        "                   " KRO_INSTALLED_STUB " from its folder)\n"
-       "  --threads N      members compressed at once (default: the number of cores)\n"
+       "  --threads N      threads that compress (default: the number of cores)\n"
        "The same inputs give the same OUT.exe. The package is dated by its newest member; with\n"
        "SOURCE_DATE_EPOCH set no stored date is later than it.\n",
        RunSetup},

@@ -154,15 +154,20 @@ class TCollector {
   std::optional<bool> FArchiveExists;
 };
 
-// Writes the items as a new archive, one line per member on out.
+// Writes the items as a new archive, one line per member on out; after a setup stub padded
+// to its size when one is given.
 void WriteArchive(const std::string& archive, const std::vector<TPackItem>& items, int threads,
-                  const TIo& io, bool report) {
+                  const TIo& io, bool report, const std::string& stub = {}) {
   int64_t total = 0;
   for (const auto& item : items) total += fsys::FileSize(item.SourcePath).value_or(0);
   TProgress progress(io.Err, total);
   TQuillCompress qc;
   qc.SetCompressedFile(archive);
   qc.Threads = threads;
+  if (!stub.empty()) {
+    qc.PrefixFile = stub;
+    qc.Offset = kSetupStubSize;
+  }
   qc.OnBeforeAdding = [&](TQuillCompress&, const TlzhFileStats& s) {
     progress.Add(0, Printable(s.FileName));
   };
@@ -232,18 +237,6 @@ std::optional<std::string> DescriptionProblem(const TIniFile& inf, std::string& 
   return std::nullopt;
 }
 
-void CopyInto(fsys::TFile& out, const std::string& source) {
-  fsys::TFile in = fsys::TFile::OpenRead(source);
-  if (!in.IsOpen()) Fail("cannot open " + source);
-  auto buffer = std::make_unique<uint8_t[]>(65'536);
-  for (;;) {
-    int64_t n = in.Read(buffer.get(), 65'536);
-    if (n < 0) Fail("cannot read " + source);
-    if (n == 0) return;
-    if (out.Write(buffer.get(), static_cast<size_t>(n)) != n) throw EqcDiskFull();
-  }
-}
-
 }  // namespace
 
 int RunPack(const TArgs& args, const TIo& io) {
@@ -294,7 +287,7 @@ int RunSetup(const TArgs& args, const TIo& io) {
          " bytes, more than the 302080 bytes before the archive");
   if (!fsys::DirectoryExists(*dir)) Fail("cannot find the folder " + *dir);
 
-  TTempFile packageFile{*out + ".~pak"}, container{*out + ".~box"}, result{*out + ".~kro"};
+  TTempFile packageFile{*out + ".~pak"};
   TCollector collector(*dir, *out, io);
   collector.AddPath(".");
   if (collector.Items.empty()) std::fprintf(io.Err, "kropack: the package is empty\n");
@@ -314,20 +307,8 @@ int RunSetup(const TArgs& args, const TIo& io) {
   // Its members are compressed already: a second pass would cost as long as the first and gain
   // nothing.
   members.push_back({packageFile.Path, package, packageDate, true});
-  WriteArchive(container.Path, members, threads, io, false);
-
-  int error = 0;
-  {
-    fsys::TFile file = fsys::TFile::Create(result.Path, &error);
-    if (!file.IsOpen()) Fail("cannot create " + *out + ": " + SystemErrorText(error));
-    CopyInto(file, *stub);
-    std::vector<uint8_t> zeros(static_cast<size_t>(kSetupStubSize - *stubSize));
-    if (file.Write(zeros.data(), zeros.size()) != static_cast<int64_t>(zeros.size()))
-      throw EqcDiskFull();
-    CopyInto(file, container.Path);
-  }
-  if (!fsys::RenameOver(result.Path, *out, &error))
-    Fail("cannot create " + *out + ": " + SystemErrorText(error));
+  // The setup file's archive is written behind the stub at once, not copied there afterwards.
+  WriteArchive(*out, members, threads, io, false, *stub);
   auto size = fsys::FileSize(*out).value_or(0);
   std::fprintf(io.Out, "%s: %lld bytes: stub %lld bytes padded to %lld, then %s and %s (%zu %s)\n",
                out->c_str(), static_cast<long long>(size), static_cast<long long>(*stubSize),
