@@ -128,9 +128,15 @@ inline HWND FindActive(const std::wstring& caption, const std::wstring& childTex
   return FindTop(caption, childText, true);
 }
 
-inline HWND WaitActive(const std::wstring& caption, const std::wstring& childText = L"") {
+// At once, for a page whose own timer starts work soon after it shows.
+inline HWND WaitFound(const std::wstring& caption, const std::wstring& childText = L"") {
   HWND found = nullptr;
   WaitFor([&] { return (found = FindActive(caption, childText)) != nullptr; });
+  return found;
+}
+
+inline HWND WaitActive(const std::wstring& caption, const std::wstring& childText = L"") {
+  HWND found = WaitFound(caption, childText);
   if (found) std::this_thread::sleep_for(150ms);  // its first paint
   return found;
 }

@@ -164,7 +164,7 @@ TEST_F(Pages, LoadCancelAsksAndAbortStopsBeforeTheRun) {
     bool ok = false;
     {
       TRobot robot([&] {
-        HWND page = WaitActive(L"Kro Setup", L"&Cancel");
+        HWND page = WaitFound(L"Kro Setup", L"&Cancel");
         if (HWND cancel = page ? ChildByText(page, L"&Cancel") : nullptr) ClickOn(cancel);
       });
       ok = ShowLoadDialog(run, request, [&] { return ++asked, !abort; });
@@ -190,7 +190,7 @@ TEST_F(Pages, LoadTimerWaitsForTheConfirmation) {
   bool ok = false;
   {
     TRobot robot([&] {
-      HWND page = WaitActive(L"Kro Setup", L"&Cancel");
+      HWND page = WaitFound(L"Kro Setup", L"&Cancel");
       if (!page) return;
       PostMessageW(page, WM_CLOSE, 0, 0);  // the close box
       HWND box = WaitActive(L"Bestätigung", L"OK");
@@ -298,7 +298,7 @@ TEST_F(Pages, CreateCancelBeforeTheRun) {
     int asked = 0;
     {
       TRobot robot([&] {
-        HWND page = WaitActive(L"Kro Setup", L"&Cancel");
+        HWND page = WaitFound(L"Kro Setup", L"&Cancel");
         if (HWND cancel = page ? ChildByText(page, L"&Cancel") : nullptr) ClickOn(cancel);
       });
       ShowCreate(u.Run, [&] { return ++asked, !abort; });
@@ -318,7 +318,7 @@ TEST_F(Pages, CreateTimerWaitsForTheConfirmation) {
   std::atomic<bool> unpackedWhileAsking{true};
   {
     TRobot robot([&] {
-      HWND page = WaitActive(L"Kro Setup", L"&Cancel");
+      HWND page = WaitFound(L"Kro Setup", L"&Cancel");
       if (!page) return;
       PostMessageW(page, WM_CLOSE, 0, 0);
       HWND box = WaitActive(L"Bestätigung", L"Abbrechen");
