@@ -11,8 +11,14 @@
 #include <string>
 #include <string_view>
 
-// The size of the setup executable without its data, and the offset of the appended archive.
-inline constexpr int32_t ARCHIVE_OFFSET = 302080;
+// The size of the setup executable without its data, and the offset of the appended archive:
+// the one place this number is written. A macro as well, so that texts can name it and the
+// build's size check reads it from this line.
+#define KRO_ARCHIVE_OFFSET 302080
+#define KRO_ARCHIVE_OFFSET_TEXT KRO_TEXT_OF(KRO_ARCHIVE_OFFSET)
+#define KRO_TEXT_OF(x) KRO_TEXT_OF_(x)
+#define KRO_TEXT_OF_(x) #x
+inline constexpr int32_t ARCHIVE_OFFSET = KRO_ARCHIVE_OFFSET;
 
 // Enough of a file's beginning for its PE headers.
 inline constexpr size_t kPeHeadBytes = 4096;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "KropackKit.h"
+#include "uInstallData.h"
 
 using namespace kit;
 
@@ -79,9 +80,9 @@ TEST_F(KropackSetup, BuildsTheSetupFile) {
   TRun run = Build(stub);
   ASSERT_EQ(run.Exit, 0) << run.Err;
   Bytes setup = ReadFile(Dir / "setup.exe");
-  ASSERT_GT(setup.size(), static_cast<size_t>(kSetupStubSize));
+  ASSERT_GT(setup.size(), static_cast<size_t>(ARCHIVE_OFFSET));
   EXPECT_TRUE(std::equal(stub.begin(), stub.end(), setup.begin()));
-  EXPECT_TRUE(std::all_of(setup.begin() + 1000, setup.begin() + kSetupStubSize,
+  EXPECT_TRUE(std::all_of(setup.begin() + 1000, setup.begin() + ARCHIVE_OFFSET,
                           [](uint8_t b) { return b == 0; }));
 
   TRun list = Kropack(Dir, {"list", "--offset", "302080", Dir / "setup.exe"});
@@ -111,7 +112,7 @@ TEST_F(KropackSetup, PackageIsStoredAsItIs) {
   ASSERT_EQ(Kropack(Dir, {"pack", "-C", Dir / "pkg", Dir / "ref.pak", "."}).Exit, 0);
   const Bytes ref = ReadFile(Dir / "ref.pak");
   const Bytes setup = ReadFile(Dir / "setup.exe");
-  const Bytes archive(setup.begin() + kSetupStubSize, setup.end());
+  const Bytes archive(setup.begin() + ARCHIVE_OFFSET, setup.end());
   const size_t record = static_cast<size_t>(GetInt32(archive, kPrologueSize + 118));
   const size_t data = static_cast<size_t>(GetInt32(archive, record + 126));
   const size_t packed = static_cast<size_t>(GetInt32(archive, record + 130));
@@ -174,7 +175,7 @@ TEST_F(KropackSetup, DatesClampedToSourceDateEpoch) {
     TRun run = Build(Noise(100));
     ASSERT_EQ(run.Exit, 0) << run.Err;
     const Bytes setup = ReadFile(Dir / "setup.exe");
-    const std::vector<double> outer = Dates(Bytes(setup.begin() + kSetupStubSize, setup.end()));
+    const std::vector<double> outer = Dates(Bytes(setup.begin() + ARCHIVE_OFFSET, setup.end()));
     ASSERT_EQ(outer.size(), 2u);
     EXPECT_EQ(outer[0], stored(c.Inf));
     EXPECT_EQ(outer[1], stored(c.Package));
@@ -197,7 +198,7 @@ TEST_F(KropackSetup, EmptyPackageAndPackClamp) {
                            "--package", Dir / "leer", "-o", Dir / "setup.exe"});
   ASSERT_EQ(run.Exit, 0) << run.Err;
   const Bytes setup = ReadFile(Dir / "setup.exe");
-  const std::vector<double> outer = Dates(Bytes(setup.begin() + kSetupStubSize, setup.end()));
+  const std::vector<double> outer = Dates(Bytes(setup.begin() + ARCHIVE_OFFSET, setup.end()));
   ASSERT_EQ(outer.size(), 2u);
   EXPECT_EQ(outer[1], outer[0]);
   EXPECT_EQ(outer[0], fsys::FileDateTime(Dir / "kro.inf").value());
@@ -232,12 +233,12 @@ TEST_F(KropackSetup, MalformedSourceDateEpoch) {
 
 // A stub of exactly 302,080 bytes needs no padding; one byte more is refused.
 TEST_F(KropackSetup, StubSizeLimit) {
-  ASSERT_EQ(Build(Bytes(kSetupStubSize, 'S')).Exit, 0);
-  EXPECT_EQ(ReadFile(Dir / "setup.exe")[kSetupStubSize - 1], 'S');
-  EXPECT_EQ(GetInt32(ReadFile(Dir / "setup.exe"), kSetupStubSize), 2) << "two members follow";
+  ASSERT_EQ(Build(Bytes(ARCHIVE_OFFSET, 'S')).Exit, 0);
+  EXPECT_EQ(ReadFile(Dir / "setup.exe")[ARCHIVE_OFFSET - 1], 'S');
+  EXPECT_EQ(GetInt32(ReadFile(Dir / "setup.exe"), ARCHIVE_OFFSET), 2) << "two members follow";
 
   fs::remove(P(Dir / "setup.exe"));
-  TRun run = Build(Bytes(kSetupStubSize + 1, 'S'));
+  TRun run = Build(Bytes(ARCHIVE_OFFSET + 1, 'S'));
   EXPECT_EQ(run.Exit, 1);
   EXPECT_TRUE(Contains(run.Err, "is 302081 bytes, more than the 302080")) << run.Err;
   EXPECT_FALSE(fs::exists(P(Dir / "setup.exe")));

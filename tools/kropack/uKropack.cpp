@@ -8,6 +8,7 @@
 
 #include "class_Compress.h"
 #include "uDates.h"
+#include "uInstallData.h"
 #include "uKropackCommon.h"
 #include "uKropackSys.h"
 #include "uMemberCheck.h"
@@ -42,7 +43,8 @@ constexpr const char* kOverview =
     "error or a member that could not be written, 2 a usage error.\n";
 
 constexpr const char* kOffsetHelp =
-    "  --offset N  the archive starts N bytes into the file (302080 in a setup file)\n";
+    "  --offset N  the archive starts N bytes into the file (" KRO_ARCHIVE_OFFSET_TEXT
+    " in a setup file)\n";
 
 // --- command line ----------------------------------------------------------------------------
 
@@ -417,7 +419,8 @@ const std::vector<TCommand>& Commands() {
        "                     [--threads N]\n"
        "Packs DIR into the package that FILE.inf names in its key Package, puts the\n"
        "description and the package into one archive, and writes OUT.exe: the stub padded\n"
-       "with zero bytes to 302080 bytes, then the archive. The description must have the\n"
+       "with zero bytes to " KRO_ARCHIVE_OFFSET_TEXT
+       " bytes, then the archive. The description must have the\n"
        "section [ApplicationInfo], a key Package that is a bare file name ending in .pak, and\n"
        "a LibsIncluded (when present) from 0 to 4. The package is compressed once, in its\n"
        "members; the archive keeps it as it is.\n"

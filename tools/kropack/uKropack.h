@@ -10,9 +10,6 @@
 // Exit status of a command.
 enum TKropackExit { keOk = 0, keFailed = 1, keUsage = 2 };
 
-// The setup program's own size: its archive is appended at this offset.
-inline constexpr int64_t kSetupStubSize = 302'080;
-
 // Runs one command line (without the program name; arguments in UTF-8). Results go to out,
 // messages to err; a progress line is drawn on err only when err is a terminal.
 int RunKropack(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);

@@ -7,6 +7,7 @@
 
 #include "class_Compress.h"
 #include "uIniFile.h"
+#include "uInstallData.h"
 #include "uKropack.h"
 #include "uKropackCommon.h"
 #include "uKropackSys.h"
@@ -166,7 +167,7 @@ void WriteArchive(const std::string& archive, const std::vector<TPackItem>& item
   qc.Threads = threads;
   if (!stub.empty()) {
     qc.PrefixFile = stub;
-    qc.Offset = kSetupStubSize;
+    qc.Offset = ARCHIVE_OFFSET;
   }
   qc.OnBeforeAdding = [&](TQuillCompress&, const TlzhFileStats& s) {
     progress.Add(0, Printable(s.FileName));
@@ -282,9 +283,9 @@ int RunSetup(const TArgs& args, const TIo& io) {
   }
   auto stubSize = IsRegularFile(*stub) ? fsys::FileSize(*stub) : std::nullopt;
   if (!stubSize) Fail("cannot find the stub " + *stub);
-  if (*stubSize > kSetupStubSize)
+  if (*stubSize > ARCHIVE_OFFSET)
     Fail("the stub " + *stub + " is " + std::to_string(*stubSize) +
-         " bytes, more than the 302080 bytes before the archive");
+         " bytes, more than the " KRO_ARCHIVE_OFFSET_TEXT " bytes before the archive");
   if (!fsys::DirectoryExists(*dir)) Fail("cannot find the folder " + *dir);
 
   TTempFile packageFile{*out + ".~pak"};
@@ -312,7 +313,7 @@ int RunSetup(const TArgs& args, const TIo& io) {
   auto size = fsys::FileSize(*out).value_or(0);
   std::fprintf(io.Out, "%s: %lld bytes: stub %lld bytes padded to %lld, then %s and %s (%zu %s)\n",
                out->c_str(), static_cast<long long>(size), static_cast<long long>(*stubSize),
-               static_cast<long long>(kSetupStubSize), infName.c_str(), package.c_str(),
+               static_cast<long long>(ARCHIVE_OFFSET), infName.c_str(), package.c_str(),
                collector.Items.size(), collector.Items.size() == 1 ? "file" : "files");
   return keOk;
 }
