@@ -77,6 +77,8 @@ class TFile {
 };
 
 bool FileExists(const std::string& path);
+// The full path of the running program's own file; nothing when the system does not say.
+std::optional<std::string> OwnExecutable();
 // Where an existing file or folder really is, every link resolved (realpath; on Windows the
 // final path of a handle, a "\\?\" path); false when it cannot be opened.
 bool RealPath(const std::string& path, std::string& real);

@@ -102,6 +102,14 @@ bool TFile::TakeDateAndAttributes(const TFile& source) {
          ::futimens(static_cast<int>(Handle), times) == 0;
 }
 
+std::optional<std::string> OwnExecutable() {
+  std::string path(4096, '\0');
+  const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+  if (n <= 0 || static_cast<size_t>(n) >= path.size()) return std::nullopt;
+  path.resize(static_cast<size_t>(n));
+  return path;
+}
+
 bool RealPath(const std::string& path, std::string& real) {
   char* resolved = ::realpath(path.c_str(), nullptr);
   if (!resolved) return false;

@@ -44,6 +44,18 @@ intptr_t OpenHandle(const std::string& path, DWORD access, DWORD share, DWORD di
 
 }  // namespace
 
+// The buffer grows until the whole name fits: a program in a long path finds itself too.
+std::optional<std::string> OwnExecutable() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+    if (n == 0) return std::nullopt;
+    if (n < path.size()) return Narrow(std::wstring_view(path.data(), n));
+    if (path.size() >= 32'768) return std::nullopt;
+    path.resize(path.size() * 2);
+  }
+}
+
 TFile TFile::OpenRead(const std::string& path, int* error) {
   return TFile(OpenHandle(path, GENERIC_READ,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,

@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "uArchiveHooks_win.h"
+#include "uFileSys.h"
 #include "uForms.h"
 #include "uHandles.h"
+#include "uPaths.h"
 #include "uText.h"
 
 namespace {
@@ -17,13 +19,7 @@ std::string Title;
 TMessageBoxFunc BoxFunc = nullptr;
 
 std::string ExecutableBaseName() {
-  wchar_t path[MAX_PATH] = L"";
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring name(path, n < MAX_PATH ? n : 0);
-  if (const size_t slash = name.find_last_of(L"\\/"); slash != std::wstring::npos)
-    name.erase(0, slash + 1);
-  if (const size_t dot = name.rfind(L'.'); dot != std::wstring::npos) name.erase(dot);
-  return Narrow(name);
+  return ChangeFileExt(LastComponent(fsys::OwnExecutable().value_or("")), "");
 }
 
 // The box's icon: a plain Static in icon mode, its picture named by Param.

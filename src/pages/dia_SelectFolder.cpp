@@ -3,7 +3,9 @@
 #include "diaPageFrame.h"
 #include "dia_SelectFolderLogic.h"
 #include "dia_SelectFolderTree.h"
+#include "uFileSys.h"
 #include "uHandles.h"
+#include "uPaths.h"
 #include "uText.h"
 
 namespace {
@@ -43,12 +45,7 @@ bool IsDirectory(const std::string& path) {
 }
 
 void ChangeToExecutableFolder() {
-  wchar_t path[MAX_PATH] = L"";
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return;
-  std::wstring dir(path, n);
-  dir.erase(dir.find_last_of(L'\\') + 1);
-  SetCurrentDirectoryW(dir.c_str());
+  if (auto self = fsys::OwnExecutable()) SetCurrentDirectoryW(Widen(FolderPart(*self)).c_str());
 }
 
 }  // namespace

@@ -9,4 +9,3 @@
 std::optional<std::string> PlatformGetEnv(const std::string& name);
 void PlatformReboot();
 void PlatformBroadcastEnvironmentChange();
-std::string PlatformOwnExePath();

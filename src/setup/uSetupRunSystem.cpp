@@ -40,7 +40,7 @@ bool TDefaultSetupSystem::ChangeDirectory(const std::string& dir) {
 #endif
 }
 
-std::string TDefaultSetupSystem::OwnExePath() { return PlatformOwnExePath(); }
+std::string TDefaultSetupSystem::OwnExePath() { return fsys::OwnExecutable().value_or(""); }
 
 int64_t TDefaultSetupSystem::FileSize(const std::string& path) {
   return fsys::FileSize(NativePath(path)).value_or(-1);

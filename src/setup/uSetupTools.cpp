@@ -60,7 +60,7 @@ int32_t GetFileSizeOf(const std::string& path) {
   return *size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(*size);
 }
 
-int32_t GetOwnExeSize() { return GetFileSizeOf(PlatformOwnExePath()); }
+int32_t GetOwnExeSize() { return GetFileSizeOf(fsys::OwnExecutable().value_or("")); }
 
 std::string GetBootDir() {
   const std::string fallback = "C:\\";

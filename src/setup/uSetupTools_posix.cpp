@@ -21,12 +21,6 @@ std::optional<std::string> PlatformGetEnv(const std::string& name) {
 void PlatformReboot() {}
 void PlatformBroadcastEnvironmentChange() {}
 
-std::string PlatformOwnExePath() {
-  char buffer[4096];
-  ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer);
-  return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
-}
-
 std::string GetTempDir() {
   std::string dir = GetEnvVar("TMPDIR");
   if (dir.empty()) dir = "/tmp";

@@ -43,16 +43,6 @@ void PlatformBroadcastEnvironmentChange() {
                       SMTO_ABORTIFHUNG, 5000, &result);
 }
 
-std::string PlatformOwnExePath() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
-    if (n == 0) return {};
-    if (n < buffer.size()) return Narrow(std::wstring_view(buffer.data(), n));
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
 std::string GetTempDir() {
   wchar_t buffer[MAX_PATH + 1] = {};
   DWORD n = GetTempPathW(MAX_PATH + 1, buffer);

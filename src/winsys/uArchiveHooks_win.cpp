@@ -4,6 +4,7 @@
 #include "uArchiveHooks.h"
 #include "uArchiveHooks_win.h"
 #include "uFileSys.h"
+#include "uPaths.h"
 #include "uText.h"
 
 namespace {
@@ -22,12 +23,9 @@ void ProcessMessages() {
 }
 
 void ShowMessage(const std::string& text) {
-  wchar_t title[MAX_PATH] = L"";
-  GetModuleFileNameW(nullptr, title, MAX_PATH);
-  const wchar_t* name = title;
-  for (const wchar_t* p = title; *p; ++p)
-    if (*p == L'\\') name = p + 1;
-  MessageBoxW(GetActiveWindow(), Widen(text).c_str(), name, MB_OK | MB_ICONINFORMATION);
+  const std::string name = LastComponent(fsys::OwnExecutable().value_or(""));
+  MessageBoxW(GetActiveWindow(), Widen(text).c_str(), Widen(name).c_str(),
+              MB_OK | MB_ICONINFORMATION);
 }
 
 }  // namespace

@@ -762,6 +762,14 @@ TEST(Extract, DamagedMembers) {
 }
 
 // The archive can start anywhere in a file and be followed by anything (a signature, say).
+// The program finds its own file: this test program, by its name, where it really is.
+TEST(FileLayer, OwnExecutable) {
+  const std::optional<std::string> self = fsys::OwnExecutable();
+  ASSERT_TRUE(self);
+  EXPECT_TRUE(fsys::FileExists(*self)) << *self;
+  EXPECT_EQ(LastComponent(*self).rfind("archive_tests", 0), 0u) << *self;
+}
+
 TEST(Extract, AppendedArchive) {
   Bytes file = Noise(302080, 9);
   Bytes archive = Layout({{"setup.inf", Prose(700)}, {"data.pak", Noise(5000)}});

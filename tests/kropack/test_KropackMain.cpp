@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "KropackKit.h"
+#include "uFileSys.h"
 #include "uPaths.h"
 
 #ifdef _WIN32
@@ -21,15 +22,11 @@ namespace {
 
 // kropack beside this test program in the build tree.
 std::string ProgramPath() {
+  const std::string here = FolderPart(fsys::OwnExecutable().value_or(""));
 #ifdef _WIN32
-  wchar_t self[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  return FolderPart(Narrow(std::wstring_view(self, n))) + "..\\..\\tools\\kropack\\kropack.exe";
+  return here + "..\\..\\tools\\kropack\\kropack.exe";
 #else
-  char self[4096];
-  ssize_t n = ::readlink("/proc/self/exe", self, sizeof self);
-  return FolderPart(std::string(self, n > 0 ? static_cast<size_t>(n) : 0)) +
-         "../../tools/kropack/kropack";
+  return here + "../../tools/kropack/kropack";
 #endif
 }
 

@@ -261,6 +261,6 @@ inline std::optional<std::string> OsslSign(const std::string& image, const std::
 #define KRO_NEED_DRIVER_STUB() GTEST_SKIP() << "no Windows toolchain to build driver_stub.exe"
 #endif
 inline std::optional<std::string> ReadStubImage() {
-  const std::string own = PlatformOwnExePath();
+  const std::string own = fsys::OwnExecutable().value_or("");
   return ReadWholeFile(own.substr(0, own.find_last_of("/\\") + 1) + "driver_stub.exe");
 }

@@ -77,10 +77,8 @@ TEST(SystemTools, FileSizes) {
   }
   EXPECT_EQ(GetFileSizeOf(folder + "\\absent"), -1);
   EXPECT_EQ(GetFileSizeOf(folder), -1);  // a folder is no file
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
   EXPECT_GT(GetOwnExeSize(), 0);
-  EXPECT_EQ(GetOwnExeSize(), GetFileSizeOf(Narrow(self)));
+  EXPECT_EQ(GetOwnExeSize(), GetFileSizeOf(fsys::OwnExecutable().value_or("")));
 }
 
 // Free space of a drive given as "C:" is that of C:\; a drive that does not exist gives 0.

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "class_Compress.h"
+#include "uFileSys.h"
 #include "uIniFile.h"
 #include "uInstallData.h"
 #include "uKropack.h"
@@ -206,7 +207,7 @@ void ClampDates(std::vector<TPackItem>& items, std::optional<double> limit) {
 // The stub installed with kropack, where the package puts it relative to the program;
 // nothing when there is none.
 std::optional<std::string> InstalledStub() {
-  auto self = OwnExecutable();
+  auto self = fsys::OwnExecutable();
   if (!self) return std::nullopt;
   std::string path = FolderPart(*self);
   for (char c : std::string_view(KRO_INSTALLED_STUB)) path += c == '/' ? fsys::kPathDelim : c;

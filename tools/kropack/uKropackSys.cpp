@@ -49,13 +49,6 @@ bool IsSameFile(const std::string& a, const std::string& b) {
 
 bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 
-std::optional<std::string> OwnExecutable() {
-  wchar_t path[32'768];
-  DWORD n = GetModuleFileNameW(nullptr, path, 32'768);
-  if (n == 0 || n >= 32'768) return std::nullopt;
-  return Narrow(std::wstring_view(path, n));
-}
-
 std::optional<double> LocalDate(int64_t utcSeconds) {
   // FILETIME counts 100 ns from 1601.
   auto ticks = static_cast<uint64_t>((utcSeconds + 11'644'473'600) * 10'000'000);
@@ -107,14 +100,6 @@ bool IsSameFile(const std::string& a, const std::string& b) {
 }
 
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
-
-std::optional<std::string> OwnExecutable() {
-  std::string path(4096, '\0');
-  ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
-  if (n <= 0 || static_cast<size_t>(n) >= path.size()) return std::nullopt;
-  path.resize(static_cast<size_t>(n));
-  return path;
-}
 
 std::optional<double> LocalDate(int64_t utcSeconds) {
   auto t = static_cast<time_t>(utcSeconds);

@@ -21,5 +21,3 @@ void RemoveTree(const std::string& path);
 // An instant in UTC seconds since 1970 as the archive dates files: local date and time in
 // days since 1899-12-30, in the zone's rules for that instant.
 std::optional<double> LocalDate(int64_t utcSeconds);
-// The path of the running program itself; nothing when the system does not say.
-std::optional<std::string> OwnExecutable();
