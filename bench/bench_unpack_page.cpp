@@ -18,6 +18,7 @@
 #include "diaCreator.h"
 #include "uApplication.h"
 #include "uForms.h"
+#include "uHandles.h"
 #include "uInstallData.h"
 #include "uPaths.h"
 #include "uText.h"
@@ -152,22 +153,20 @@ int Run() {
     std::wstring command = L"\"" + Widen(WinePath(kropack)) + L"\" extract --tree -d \"" +
                            Widen(dest.Str()) + L"\" \"" + Widen(work / "demo.pak") + L"\"";
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE nul =
-        CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    auto nul = TFileHandle::FromCreate(
+        CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = nul;
+    si.hStdOutput = si.hStdError = nul.Get();
     PROCESS_INFORMATION pi{};
     const auto start = Clock::now();
     if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                        nullptr, &si, &pi)) {
-      WaitForSingleObject(pi.hProcess, INFINITE);
+      TKernelHandle process(pi.hProcess), thread(pi.hThread);
+      WaitForSingleObject(process.Get(), INFINITE);
       tool = SecondsSince(start);
-      CloseHandle(pi.hThread);
-      CloseHandle(pi.hProcess);
     }
-    CloseHandle(nul);
   }
 
   // The preparation's copy of appended data against a plain copy of a file of that size.

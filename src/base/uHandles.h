@@ -41,11 +41,18 @@ inline void CloseKey(HKEY h) { RegCloseKey(h); }
 inline void DeleteGdi(HGDIOBJ h) { DeleteObject(h); }
 inline void DeleteMemDC(HDC h) { DeleteDC(h); }
 inline void Destroy(HWND h) { DestroyWindow(h); }
+// A window whose procedure finds its object through GWLP_USERDATA is unbound first, so that
+// the messages of its destruction never reach an object that is going away.
+inline void DestroyBound(HWND h) {
+  SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+  DestroyWindow(h);
+}
 inline void Unload(HMODULE h) { FreeLibrary(h); }
 inline void DestroyIconHandle(HICON h) { DestroyIcon(h); }
 inline void DestroyMenuHandle(HMENU h) { DestroyMenu(h); }
 inline void FreeCoMem(void* p) { CoTaskMemFree(p); }
 inline void FreeLocal(void* p) { LocalFree(p); }
+inline void FreeGlobal(HGLOBAL h) { GlobalFree(h); }
 }  // namespace handles_detail
 
 struct TFileHandle : THandle<HANDLE, handles_detail::CloseFile, nullptr> {
@@ -61,15 +68,20 @@ struct TFindHandle : THandle<HANDLE, handles_detail::CloseFind, nullptr> {
     return TFindHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
   }
 };
+// Any other kernel object closed by CloseHandle: a process, a thread, an access token.
+using TKernelHandle = THandle<HANDLE, handles_detail::CloseFile>;
 using TKeyHandle = THandle<HKEY, handles_detail::CloseKey>;
 using TGdiObject = THandle<HGDIOBJ, handles_detail::DeleteGdi>;
+// A DC the program created itself (a memory or a printer DC).
 using TMemoryDC = THandle<HDC, handles_detail::DeleteMemDC>;
 using TWindowHandle = THandle<HWND, handles_detail::Destroy>;
+using TBoundWindow = THandle<HWND, handles_detail::DestroyBound>;
 using TModuleHandle = THandle<HMODULE, handles_detail::Unload>;
 using TIconHandle = THandle<HICON, handles_detail::DestroyIconHandle>;
 using TMenuHandle = THandle<HMENU, handles_detail::DestroyMenuHandle>;
 using TCoMemory = THandle<void*, handles_detail::FreeCoMem>;
 using TLocalMemory = THandle<void*, handles_detail::FreeLocal>;
+using TGlobalMemory = THandle<HGLOBAL, handles_detail::FreeGlobal>;
 
 // A COM interface pointer, released once.
 template <typename I>
@@ -110,11 +122,14 @@ class TComPtr {
 class TComApartment {
  public:
   explicit TComApartment(DWORD model) : Initialised(SUCCEEDED(CoInitializeEx(nullptr, model))) {}
+  TComApartment(TComApartment&& other) noexcept
+      : Initialised(std::exchange(other.Initialised, false)) {}
+  TComApartment& operator=(TComApartment&&) = delete;
+  TComApartment(const TComApartment&) = delete;
+  TComApartment& operator=(const TComApartment&) = delete;
   ~TComApartment() {
     if (Initialised) CoUninitialize();
   }
-  TComApartment(const TComApartment&) = delete;
-  TComApartment& operator=(const TComApartment&) = delete;
 
  private:
   bool Initialised;
@@ -124,6 +139,8 @@ class TComApartment {
 class TWindowDC {
  public:
   explicit TWindowDC(HWND wnd) : Wnd(wnd), DC(GetDC(wnd)) {}
+  TWindowDC(TWindowDC&& other) noexcept : Wnd(other.Wnd), DC(std::exchange(other.DC, nullptr)) {}
+  TWindowDC& operator=(TWindowDC&&) = delete;
   ~TWindowDC() {
     if (DC) ReleaseDC(Wnd, DC);
   }
@@ -140,7 +157,12 @@ class TWindowDC {
 class TPaintGuard {
  public:
   explicit TPaintGuard(HWND wnd) : Wnd(wnd) { DC = BeginPaint(wnd, &PS); }
-  ~TPaintGuard() { EndPaint(Wnd, &PS); }
+  TPaintGuard(TPaintGuard&& other) noexcept
+      : Wnd(std::exchange(other.Wnd, nullptr)), PS(other.PS), DC(other.DC) {}
+  TPaintGuard& operator=(TPaintGuard&&) = delete;
+  ~TPaintGuard() {
+    if (Wnd) EndPaint(Wnd, &PS);
+  }
   TPaintGuard(const TPaintGuard&) = delete;
   TPaintGuard& operator=(const TPaintGuard&) = delete;
   HDC Get() const { return DC; }
@@ -156,6 +178,9 @@ class TPaintGuard {
 class TSelectGuard {
  public:
   TSelectGuard(HDC dc, HGDIOBJ object) : DC(dc), Old(SelectObject(dc, object)) {}
+  TSelectGuard(TSelectGuard&& other) noexcept
+      : DC(other.DC), Old(std::exchange(other.Old, nullptr)) {}
+  TSelectGuard& operator=(TSelectGuard&&) = delete;
   ~TSelectGuard() {
     if (Old) SelectObject(DC, Old);
   }

@@ -111,13 +111,13 @@ TModuleHandle LoadSystemLibrary(const wchar_t* fileName) {
 void TOneShotTimer::Start() {
   Armed = true;
   Waiting = false;
-  if (Owner.Wnd) SetTimer(Owner.Wnd, Id, Interval, nullptr);
+  if (Owner.Wnd) SetTimer(Owner.Wnd.Get(), Id, Interval, nullptr);
 }
 
 void TOneShotTimer::Stop() {
   Armed = false;
   Waiting = false;
-  if (Owner.Wnd) KillTimer(Owner.Wnd, Id);
+  if (Owner.Wnd) KillTimer(Owner.Wnd.Get(), Id);
 }
 
 TOneShotTimer& TForm::AddTimer(unsigned intervalMs, std::function<void()> handler) {
@@ -132,7 +132,7 @@ void TForm::TimerTick(UINT_PTR id) {
   TOneShotTimer& t = *Timers[id - 1];
   if (!t.Armed) return;
   // A modal window over the form disabled it: the tick waits for that window to close.
-  if (!IsWindowEnabled(Wnd)) {
+  if (!IsWindowEnabled(Wnd.Get())) {
     t.Waiting = true;
     return;
   }
@@ -145,7 +145,7 @@ void TForm::ReleaseWaitingTimers() {
     if (t->Armed && t->Waiting) {
       // Through the loop, not from inside the closing of the window that held it back.
       t->Waiting = false;
-      PostMessageW(Wnd, kWaitedTick, t->Id, 0);
+      PostMessageW(Wnd.Get(), kWaitedTick, t->Id, 0);
     }
 }
 
@@ -179,28 +179,16 @@ TForm::TForm(const TFormDef& def) : Design(def) {
   }
   RECT r{0, 0, def.ClientWidth, def.ClientHeight};
   AdjustWindowRectEx(&r, style, FALSE, ex);
-  Wnd = CreateWindowExW(ex, kFormClass, Widen(def.Caption).c_str(), style, CW_USEDEFAULT,
-                        CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
-                        GetModuleHandleW(nullptr), this);
+  Wnd.Reset(CreateWindowExW(ex, kFormClass, Widen(def.Caption).c_str(), style, CW_USEDEFAULT,
+                            CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), this));
   if (!Wnd) throw Exception(std::string("The window of ") + def.Name + " could not be created.");
-  SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormProc));
-  SendMessageW(Wnd, WM_SETFONT, WPARAM(FontFor(def.FontFace, def.FontHeight, false)), 0);
-  try {
-    CreateControls();
-  } catch (...) {
-    // No destructor runs for a half-made form: its window must not outlive it.
-    SetWindowLongPtrW(Wnd, GWLP_USERDATA, 0);
-    DestroyWindow(Wnd);
-    throw;
-  }
+  SetWindowLongPtrW(Wnd.Get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormProc));
+  SendMessageW(Wnd.Get(), WM_SETFONT, WPARAM(FontFor(def.FontFace, def.FontHeight, false)), 0);
+  CreateControls();
 }
 
-TForm::~TForm() {
-  if (Wnd) {
-    SetWindowLongPtrW(Wnd, GWLP_USERDATA, 0);
-    DestroyWindow(Wnd);
-  }
-}
+TForm::~TForm() = default;
 
 HFONT TForm::FontFor(const char* face, int height, bool bold) {
   std::string key =
@@ -218,7 +206,7 @@ void TForm::CreateControls() {
   Controls.reserve(RowCount(Design));
   for (std::size_t row = 0; row < RowCount(Design); ++row) {
     const TControlDef& d = Row(Design, row);
-    HWND parent = Wnd;
+    HWND parent = Wnd.Get();
     const TControlDef* parentDef = nullptr;
     if (d.Parent) {
       const TControl& p = Need(d.Parent);
@@ -248,7 +236,7 @@ void TForm::CreateControls() {
       SetWindowLongPtrW(w, GWL_EXSTYLE, GetWindowLongPtrW(w, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
     if (d.Kind == ckCustom && d.Init) d.Init(w, d);
   }
-  LayoutChildren(Wnd);
+  LayoutChildren(Wnd.Get());
   for (const TControl& c : Controls)
     if (IsContainerDef(*c.Def)) LayoutChildren(c.Wnd);
 }
@@ -400,7 +388,7 @@ void TForm::SetText(std::string_view name, std::string_view utf8) {
   SetWindowTextW(c.Wnd, Widen(utf8).c_str());
 }
 
-void TForm::SetCaption(std::string_view utf8) { SetWindowTextW(Wnd, Widen(utf8).c_str()); }
+void TForm::SetCaption(std::string_view utf8) { SetWindowTextW(Wnd.Get(), Widen(utf8).c_str()); }
 
 bool TForm::Enabled(std::string_view name) const { return IsWindowEnabled(Control(name)); }
 void TForm::SetEnabled(std::string_view name, bool value) {
@@ -435,7 +423,7 @@ void TForm::SetTop(std::string_view name, int top) {
 void TForm::SetFocus(std::string_view name) {
   HWND w = Control(name);
   LastFocus = w;
-  if (IsWindowVisible(Wnd)) ::SetFocus(w);
+  if (IsWindowVisible(Wnd.Get())) ::SetFocus(w);
 }
 void TForm::Click(std::string_view name) { ClickWindow(Control(name)); }
 
@@ -489,20 +477,20 @@ void TForm::LoadRichText(std::string_view name, std::string_view bytes, int maxL
 }
 
 void TForm::SetWindowSize(int width, int height) {
-  SetWindowPos(Wnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(Wnd.Get(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 void TForm::SetClientSize(int width, int height) {
   RECT r{0, 0, width, height};
-  AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrW(Wnd, GWL_STYLE)), FALSE,
-                     DWORD(GetWindowLongPtrW(Wnd, GWL_EXSTYLE)));
+  AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrW(Wnd.Get(), GWL_STYLE)), FALSE,
+                     DWORD(GetWindowLongPtrW(Wnd.Get(), GWL_EXSTYLE)));
   SetWindowSize(r.right - r.left, r.bottom - r.top);
 }
 void TForm::CenterOnScreen() {
   RECT r;
-  GetWindowRect(Wnd, &r);
+  GetWindowRect(Wnd.Get(), &r);
   const TBox b = CenteredBox({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
                              r.right - r.left, r.bottom - r.top);
-  SetWindowPos(Wnd, nullptr, b.Left, b.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(Wnd.Get(), nullptr, b.Left, b.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::SetLanguageTexts(int language) {
@@ -543,7 +531,7 @@ void TForm::LayoutChildren(HWND parent) {
   }
   if (!any) return;
   int designW = Design.ClientWidth, designH = Design.ClientHeight;
-  if (parent != Wnd)
+  if (parent != Wnd.Get())
     if (const TControl* p = ByWindow(parent)) {
       designW = p->Def->Width;
       designH = p->Def->Height;
@@ -586,15 +574,15 @@ void TForm::Show() {
       HandleCurrentException();
     }
   if (Design.Centered && !Design.Maximized) CenterOnScreen();
-  ShowWindow(Wnd, Design.Maximized ? SW_SHOWMAXIMIZED : SW_SHOW);
-  SetForegroundWindow(Wnd);
-  SetActiveWindow(Wnd);
-  UpdateWindow(Wnd);
+  ShowWindow(Wnd.Get(), Design.Maximized ? SW_SHOWMAXIMIZED : SW_SHOW);
+  SetForegroundWindow(Wnd.Get());
+  SetActiveWindow(Wnd.Get());
+  UpdateWindow(Wnd.Get());
 }
 
 void TForm::Hide() {
   DropTimers();
-  ShowWindow(Wnd, SW_HIDE);
+  ShowWindow(Wnd.Get(), SW_HIDE);
 }
 
 bool TForm::RunCloseQuery() {
@@ -617,11 +605,12 @@ void TForm::Close() {
 }
 
 int TForm::ShowModal() {
-  if (InModalLoop || IsWindowVisible(Wnd))
+  if (InModalLoop || IsWindowVisible(Wnd.Get()))
     throw Exception(std::string("Form ") + Design.Name + " is shown already.");
   const HWND previous = GetActiveWindow();
-  if (previous && previous != Wnd) SetWindowLongPtrW(Wnd, GWLP_HWNDPARENT, LONG_PTR(previous));
-  TDisabled disabled{{}, Wnd};
+  if (previous && previous != Wnd.Get())
+    SetWindowLongPtrW(Wnd.Get(), GWLP_HWNDPARENT, LONG_PTR(previous));
+  TDisabled disabled{{}, Wnd.Get()};
   EnumThreadWindows(GetCurrentThreadId(), &DisableOne, LPARAM(&disabled));
   InModalLoop = true;
   ModalResult = mrNone;
@@ -655,7 +644,7 @@ int TForm::ShowModal() {
   InModalLoop = false;
   for (auto it = disabled.Windows.rbegin(); it != disabled.Windows.rend(); ++it)
     if (IsWindow(*it)) EnableWindow(*it, TRUE);
-  if (previous && IsWindow(previous) && previous != Wnd) SetActiveWindow(previous);
+  if (previous && IsWindow(previous) && previous != Wnd.Get()) SetActiveWindow(previous);
   Hide();
   return ModalResult;
 }
@@ -733,7 +722,7 @@ bool TForm::HandleKeyDown(HWND target, WPARAM& key) {
       key != VK_RIGHT && key != VK_DOWN)
     return false;
   TKeyContext context;
-  if (target != Wnd) {
+  if (target != Wnd.Get()) {
     MSG m{target, WM_KEYDOWN, key, 0, 0, {0, 0}};
     const LRESULT code = SendMessageW(target, WM_GETDLGCODE, key, LPARAM(&m));
     context.ControlWantsKey =
@@ -771,8 +760,8 @@ bool TForm::HandleKeyDown(HWND target, WPARAM& key) {
       break;
     case kaNextControl:
     case kaPrevControl:
-      if (HWND next =
-              GetNextDlgTabItem(Wnd, target == Wnd ? nullptr : target, action == kaPrevControl))
+      if (HWND next = GetNextDlgTabItem(Wnd.Get(), target == Wnd.Get() ? nullptr : target,
+                                        action == kaPrevControl))
         ::SetFocus(CheckedInGroup(next));
       break;
   }
@@ -791,7 +780,7 @@ bool TForm::HandleChar(HWND target, WPARAM& ch, bool alt) {
     if (k == 0) return true;
     ch = k;
   }
-  const LRESULT code = target == Wnd ? 0 : SendMessageW(target, WM_GETDLGCODE, 0, 0);
+  const LRESULT code = target == Wnd.Get() ? 0 : SendMessageW(target, WM_GETDLGCODE, 0, 0);
   if (alt || !(code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS))) {
     // Access keys: with Alt always, alone when the focused control takes no characters.
     std::vector<std::string> texts;
@@ -833,7 +822,7 @@ void TForm::PaintBackground(HDC dc, const RECT& r) { FillSolid(dc, r, ResolveCol
 
 LRESULT TForm::ColorStatic(HWND control, HDC dc) {
   TControl* c = ByWindow(control);
-  if (!c) return DefWindowProcW(Wnd, WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(control));
+  if (!c) return DefWindowProcW(Wnd.Get(), WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(control));
   const TControlDef& d = *c->Def;
   if (d.Kind == ckShape) {
     const COLORREF color = ResolveColor(d.Color == clFormNone ? clFormWindowText : d.Color);
@@ -852,7 +841,7 @@ LRESULT TForm::ColorStatic(HWND control, HDC dc) {
   HWND parent = GetParent(control);
   RECT r;
   GetClientRect(control, &r);
-  if (parent == Wnd) {
+  if (parent == Wnd.Get()) {
     PaintBackground(dc, r);
   } else {
     POINT origin{0, 0};
@@ -903,12 +892,12 @@ LRESULT TForm::HandleFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
     case WM_PRINTCLIENT: {
       RECT r;
-      GetClientRect(Wnd, &r);
+      GetClientRect(Wnd.Get(), &r);
       PaintBackground(reinterpret_cast<HDC>(wp), r);
       return 1;
     }
     case WM_TIMER:
-      KillTimer(Wnd, wp);
+      KillTimer(Wnd.Get(), wp);
       TimerTick(wp);
       return 0;
     case kWaitedTick:
@@ -918,34 +907,34 @@ LRESULT TForm::HandleFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (wp) ReleaseWaitingTimers();
       return 0;
     case WM_SIZE:
-      LayoutChildren(Wnd);
+      LayoutChildren(Wnd.Get());
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
         HWND focus = GetFocus();
-        if (focus && IsChild(Wnd, focus)) LastFocus = focus;
+        if (focus && IsChild(Wnd.Get(), focus)) LastFocus = focus;
       } else {
         HWND focus = (LastFocus && IsWindow(LastFocus) && IsWindowVisible(LastFocus) &&
                       IsWindowEnabled(LastFocus))
                          ? LastFocus
-                         : GetNextDlgTabItem(Wnd, nullptr, FALSE);
-        ::SetFocus(focus ? focus : Wnd);
+                         : GetNextDlgTabItem(Wnd.Get(), nullptr, FALSE);
+        ::SetFocus(focus ? focus : Wnd.Get());
       }
       return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-      if (HandleKeyDown(Wnd, wp)) return 0;
+      if (HandleKeyDown(Wnd.Get(), wp)) return 0;
       break;
     case WM_CHAR:
     case WM_SYSCHAR:
-      if (HandleChar(Wnd, wp, msg == WM_SYSCHAR)) return 0;
+      if (HandleChar(Wnd.Get(), wp, msg == WM_SYSCHAR)) return 0;
       break;
     case WM_NCDESTROY:
-      SetWindowLongPtrW(Wnd, GWLP_USERDATA, 0);
-      Wnd = nullptr;
+      // Destroyed from outside: the window is gone, there is nothing left to own.
+      SetWindowLongPtrW(Wnd.Release(), GWLP_USERDATA, 0);
       return DefWindowProcW(nullptr, msg, wp, lp);
   }
-  return DefWindowProcW(Wnd, msg, wp, lp);
+  return DefWindowProcW(Wnd.Get(), msg, wp, lp);
 }
 
 LRESULT CALLBACK TForm::ControlProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -979,7 +968,7 @@ LRESULT TForm::HandleControlMessage(TControl& c, UINT msg, WPARAM wp, LPARAM lp)
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
       // Containers hand their children's notifications to the form, as the form's own.
-      if (IsContainerDef(*c.Def)) return SendMessageW(Wnd, msg, wp, lp);
+      if (IsContainerDef(*c.Def)) return SendMessageW(Wnd.Get(), msg, wp, lp);
       break;
     case WM_ERASEBKGND:
     case WM_PRINTCLIENT:

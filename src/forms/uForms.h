@@ -106,7 +106,7 @@ class TForm {
   TForm(const TForm&) = delete;
   TForm& operator=(const TForm&) = delete;
 
-  HWND Handle() const { return Wnd; }
+  HWND Handle() const { return Wnd.Get(); }
   const TFormDef& Def() const { return Design; }
 
   // Events. Handlers take what the designed forms' handlers take, without the sender.
@@ -222,7 +222,6 @@ class TForm {
   void DropTimers();
 
   TFormDef Design;
-  HWND Wnd = nullptr;
   std::vector<TControl> Controls;
   std::vector<std::pair<std::string, TGdiObject>> Fonts;
   std::vector<TGdiObject> Brushes;
@@ -231,6 +230,9 @@ class TForm {
   bool InModalLoop = false;
   bool IsMainForm = false;
   bool SuppressChar = false;  // the key's character belongs to a key someone already took
+  // Last, so that it goes first: the window's destruction still finds the controls, fonts and
+  // brushes it uses, also when a constructor that made it throws.
+  TBoundWindow Wnd;
 };
 
 // The program's loop for its main form: shows it and runs until it closes (WM_QUIT).

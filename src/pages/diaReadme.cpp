@@ -12,6 +12,7 @@
 #include "uControlDefs.h"
 #include "uExceptions.h"
 #include "uForms.h"
+#include "uHandles.h"
 #include "uSetupTools.h"
 #include "uText.h"
 
@@ -118,53 +119,47 @@ TFormDef ReadmeForm() {
   return f;
 }
 
-template <class T, auto Free>
-struct TOwned {
-  T Value;
-  ~TOwned() {
-    if (Value) Free(Value);
-  }
-};
-
 // The whole text of the edit control on the default printer, one page after the other, as one
 // job. Raises Exception when there is no default printer or the job cannot be started.
 void PrintRichText(HWND edit, const wchar_t* title) {
   PRINTDLGW pd{};
   pd.lStructSize = sizeof pd;
   pd.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
-  if (!PrintDlgW(&pd) || !pd.hDC) throw Exception("No default printer is installed.");
-  TOwned<HDC, DeleteDC> dc{pd.hDC};
-  TOwned<HGLOBAL, GlobalFree> mode{pd.hDevMode}, names{pd.hDevNames};
+  const bool found = PrintDlgW(&pd);
+  // Owned before the check: a printer without a DC still hands over its settings.
+  TMemoryDC dc(pd.hDC);
+  TGlobalMemory mode(pd.hDevMode), names(pd.hDevNames);
+  if (!found || !dc) throw Exception("No default printer is installed.");
 
   DOCINFOW doc{};
   doc.cbSize = sizeof doc;
   doc.lpszDocName = title;
-  if (StartDocW(dc.Value, &doc) <= 0) throw Exception("The print job could not be started.");
+  if (StartDocW(dc.Get(), &doc) <= 0) throw Exception("The print job could not be started.");
 
   GETTEXTLENGTHEX lengthOf{GTL_NUMCHARS | GTL_PRECISE, 1200};
   const LONG length = LONG(SendMessageW(edit, EM_GETTEXTLENGTHEX, WPARAM(&lengthOf), 0));
-  const int dpiX = GetDeviceCaps(dc.Value, LOGPIXELSX), dpiY = GetDeviceCaps(dc.Value, LOGPIXELSY);
+  const int dpiX = GetDeviceCaps(dc.Get(), LOGPIXELSX), dpiY = GetDeviceCaps(dc.Get(), LOGPIXELSY);
   FORMATRANGE range{};
-  range.hdc = range.hdcTarget = dc.Value;
-  range.rcPage = {0, 0, MulDiv(GetDeviceCaps(dc.Value, HORZRES), 1440, dpiX),
-                  MulDiv(GetDeviceCaps(dc.Value, VERTRES), 1440, dpiY)};
+  range.hdc = range.hdcTarget = dc.Get();
+  range.rcPage = {0, 0, MulDiv(GetDeviceCaps(dc.Get(), HORZRES), 1440, dpiX),
+                  MulDiv(GetDeviceCaps(dc.Get(), VERTRES), 1440, dpiY)};
   range.chrg = {0, -1};
   bool ok = true;
   do {
     range.rc = range.rcPage;
-    ok = StartPage(dc.Value) > 0;
+    ok = StartPage(dc.Get()) > 0;
     if (!ok) break;
     const LONG next = LONG(SendMessageW(edit, EM_FORMATRANGE, TRUE, LPARAM(&range)));
-    ok = EndPage(dc.Value) > 0;
+    ok = EndPage(dc.Get()) > 0;
     if (next <= range.chrg.cpMin) break;  // nothing more fitted: never loop on one page
     range.chrg.cpMin = next;
   } while (ok && range.chrg.cpMin < length);
   SendMessageW(edit, EM_FORMATRANGE, FALSE, 0);
   if (!ok) {
-    AbortDoc(dc.Value);
+    AbortDoc(dc.Get());
     throw Exception("The text could not be printed.");
   }
-  EndDoc(dc.Value);
+  EndDoc(dc.Get());
 }
 
 }  // namespace

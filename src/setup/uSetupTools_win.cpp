@@ -26,7 +26,7 @@ std::optional<std::string> PlatformGetEnv(const std::string& name) {
 void PlatformReboot() {
   HANDLE token = nullptr;
   if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
-    TFileHandle owner(token);
+    TKernelHandle owner(token);
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;

@@ -12,6 +12,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "uHandles.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -45,11 +47,10 @@ int64_t Seconds(const std::string& text) {
 // The file's last-write time as the file system keeps it, in UTC seconds since 1970.
 int64_t StoredUtc(const std::string& path) {
 #ifdef _WIN32
-  HANDLE h = CreateFileW(P(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
+  auto h = TFileHandle::FromCreate(CreateFileW(P(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                               nullptr, OPEN_EXISTING, 0, nullptr));
   FILETIME ft{};
-  GetFileTime(h, nullptr, nullptr, &ft);
-  CloseHandle(h);
+  GetFileTime(h.Get(), nullptr, nullptr, &ft);
   const uint64_t ticks = (uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
   return int64_t(ticks / 10'000'000) - 11'644'473'600;
 #else
@@ -63,10 +64,9 @@ void SetStoredUtc(const std::string& path, int64_t seconds) {
 #ifdef _WIN32
   const uint64_t ticks = uint64_t(seconds + 11'644'473'600) * 10'000'000;
   FILETIME ft{DWORD(ticks), DWORD(ticks >> 32)};
-  HANDLE h =
-      CreateFileW(P(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &ft));
-  CloseHandle(h);
+  auto h = TFileHandle::FromCreate(
+      CreateFileW(P(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(SetFileTime(h.Get(), nullptr, nullptr, &ft));
 #else
   struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
   ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);

@@ -12,6 +12,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "uHandles.h"
 #endif
 
 using namespace kit;
@@ -951,17 +953,17 @@ TEST(Extract, TargetInUse) {
     SCOPED_TRACE(c.Share);
     TRun run(Layout({{"busy.dll", Noise(10000)}, {"free.txt", Text("F")}}));
     fs::create_directories(kit::P(run.Dest));
-    HANDLE h = INVALID_HANDLE_VALUE;
+    TFileHandle h;
     if (c.Share == ~0u) {
       fs::create_directories(kit::P(run.Out("busy.dll")));
     } else {
       WriteFile(run.Out("busy.dll"), Text("old"));
-      h = CreateFileW(kit::P(run.Out("busy.dll")).c_str(), GENERIC_READ, c.Share, nullptr,
-                      OPEN_EXISTING, 0, nullptr);
-      ASSERT_NE(h, INVALID_HANDLE_VALUE);
+      h = TFileHandle::FromCreate(CreateFileW(kit::P(run.Out("busy.dll")).c_str(), GENERIC_READ,
+                                              c.Share, nullptr, OPEN_EXISTING, 0, nullptr));
+      ASSERT_TRUE(h);
     }
     run.ExtractAll();
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    h.Reset();
     ASSERT_EQ(run.Errors.size(), 1u);
     EXPECT_EQ(run.Errors[0].Path, run.Out("busy.dll"));
     EXPECT_EQ(run.Errors[0].Code, c.Code);

@@ -23,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+#include "uHandles.h"
+
 namespace {
 
 std::string Utf8(const wchar_t* w, int n) {
@@ -158,7 +160,7 @@ DWORD WINAPI WatchStdin(void* done) {
 
 int Watch() {
   volatile LONG done = 0;
-  CloseHandle(CreateThread(nullptr, 0, WatchStdin, const_cast<LONG*>(&done), 0, nullptr));
+  TKernelHandle watcher(CreateThread(nullptr, 0, WatchStdin, const_cast<LONG*>(&done), 0, nullptr));
   const DWORD self = GetCurrentProcessId();
   std::vector<std::thread> followers;
   while (!done) {
@@ -187,8 +189,9 @@ int Watch() {
 }
 
 int Hold(const wchar_t* path) {
-  HANDLE h = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
+  auto h = TFileHandle::FromCreate(
+      CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!h) {
     std::fprintf(stderr, "probe: cannot open the file (error %lu)\n", GetLastError());
     return 1;
   }
@@ -198,7 +201,6 @@ int Hold(const wchar_t* path) {
   DWORD n;
   while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &c, 1, &n, nullptr) && n == 1) {
   }
-  CloseHandle(h);
   return 0;
 }
 

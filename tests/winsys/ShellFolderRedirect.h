@@ -15,26 +15,28 @@ class TShellFolderRedirect {
  public:
   TShellFolderRedirect(const wchar_t* name, const std::string& folder) : Name(name) {
     CreateDirectoryW(Widen(folder).c_str(), nullptr);
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &Key,
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
       return;
+    Key.Reset(key);
     wchar_t old[MAX_PATH * 2] = {};
     DWORD size = sizeof old, type = 0;
-    if (RegQueryValueExW(Key, Name, nullptr, &type, reinterpret_cast<BYTE*>(old), &size) ==
+    if (RegQueryValueExW(Key.Get(), Name, nullptr, &type, reinterpret_cast<BYTE*>(old), &size) ==
         ERROR_SUCCESS)
       Saved = std::wstring(old);
     std::wstring value = Widen(folder);
-    RegSetValueExW(Key, Name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    RegSetValueExW(Key.Get(), Name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
   }
   ~TShellFolderRedirect() {
     if (!Key) return;
     if (Saved)
-      RegSetValueExW(Key, Name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(Saved->c_str()),
+      RegSetValueExW(Key.Get(), Name, 0, REG_EXPAND_SZ,
+                     reinterpret_cast<const BYTE*>(Saved->c_str()),
                      static_cast<DWORD>((Saved->size() + 1) * sizeof(wchar_t)));
     else
-      RegDeleteValueW(Key, Name);
-    RegCloseKey(Key);
+      RegDeleteValueW(Key.Get(), Name);
   }
   TShellFolderRedirect(const TShellFolderRedirect&) = delete;
   TShellFolderRedirect& operator=(const TShellFolderRedirect&) = delete;
@@ -43,7 +45,7 @@ class TShellFolderRedirect {
   static constexpr const wchar_t* kKey =
       L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
   const wchar_t* Name;
-  HKEY Key = nullptr;
+  TKeyHandle Key;
   std::optional<std::wstring> Saved;
 };
 

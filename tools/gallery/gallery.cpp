@@ -9,6 +9,7 @@
 #include "uButtonFace.h"
 #include "uControlPaint.h"
 #include "uGradient.h"
+#include "uHandles.h"
 #include "uPinstripe.h"
 
 namespace {
@@ -68,7 +69,7 @@ void Panels(HWND host) {
   }
 }
 
-HMENU DropMenu = nullptr;
+TMenuHandle DropMenu;
 
 void Buttons(HWND host) {
   Label(host, 10, 306, 300, L"TTGButton (live)");
@@ -79,12 +80,12 @@ void Buttons(HWND host) {
     HMENU Menu;
     int Id;
   };
-  DropMenu = CreatePopupMenu();
-  AppendMenuW(DropMenu, MF_STRING, 201, L"Erster Eintrag");
-  AppendMenuW(DropMenu, MF_STRING, 202, L"Zweiter Eintrag");
+  DropMenu.Reset(CreatePopupMenu());
+  AppendMenuW(DropMenu.Get(), MF_STRING, 201, L"Erster Eintrag");
+  AppendMenuW(DropMenu.Get(), MF_STRING, 202, L"Zweiter Eintrag");
   const Item items[] = {{"&Weiter >", true, odAlways, nullptr, 1},
                         {"Abbrechen", false, odAlways, nullptr, 2},
-                        {"Menü", true, odAlways, DropMenu, 3},
+                        {"Menü", true, odAlways, DropMenu.Get(), 3},
                         {"Platform", true, odNever, nullptr, 4},
                         {"&Schließen", true, odAlways, nullptr, kCloseId}};
   for (int i = 0; i < 5; ++i) {
@@ -185,6 +186,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-  DestroyMenu(DropMenu);
   return 0;
 }
