@@ -15,6 +15,7 @@
 #include "uArchiveHooks.h"
 #include "uFormLogic.h"
 #include "uForms.h"
+#include "uHandles.h"
 #include "uText.h"
 
 namespace {
@@ -37,9 +38,8 @@ LRESULT CALLBACK RedProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   if (m == WM_ERASEBKGND || m == WM_PRINTCLIENT) {
     RECT r;
     GetClientRect(w, &r);
-    HBRUSH b = CreateSolidBrush(RGB(255, 0, 0));
-    FillRect(reinterpret_cast<HDC>(wp), &r, b);
-    DeleteObject(b);
+    TGdiObject b(CreateSolidBrush(RGB(255, 0, 0)));
+    FillRect(reinterpret_cast<HDC>(wp), &r, static_cast<HBRUSH>(b.Get()));
     return 1;
   }
   return DefWindowProcW(w, m, wp, lp);
@@ -343,9 +343,7 @@ TEST_F(Forms, TransparentLabelShowsItsParent) {
   form.Show();
   Pump(300ms);
   HWND label = form.Control("Label1");
-  HDC dc = GetDC(label);
-  const COLORREF pixel = GetPixel(dc, 150, 20);
-  ReleaseDC(label, dc);
+  const COLORREF pixel = GetPixel(TWindowDC(label).Get(), 150, 20);
   form.Hide();
   EXPECT_EQ(pixel, RGB(255, 0, 0));
 }

@@ -7,6 +7,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "uHandles.h"
 #endif
 
 #include "ArchiveKit.h"
@@ -223,12 +225,13 @@ TEST(CreatorRun, LibraryTargetInUse) {
   kit::WriteFile(u.At("zeb\\sa\\zeb.dll"), kit::Text("new dll"));
   kit::WriteFile(u.At("zeb\\sa\\zebutil.exe"), kit::Text("new util"));
   kit::WriteFile(u.At("zeb\\zeb.dll"), kit::Text("old dll"));
-  HANDLE h = CreateFileW(kit::P(u.At("zeb\\zeb.dll")).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                         nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  auto h =
+      TFileHandle::FromCreate(CreateFileW(kit::P(u.At("zeb\\zeb.dll")).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(h);
   std::vector<std::string> failed;
   EXPECT_FALSE(CopyLibraryVariant(u.Destination, 3, kEnglish, failed, u.View));
-  CloseHandle(h);
+  h.Reset();
   EXPECT_EQ(failed, std::vector<std::string>{u.At("zeb\\zeb.dll")});
   ASSERT_EQ(u.Errors.size(), 1u);
   EXPECT_EQ(u.Errors[0], "The file zeb.dll could not be copied!\rWindows said: system text 32\r\n");

@@ -19,6 +19,7 @@
 #include "dia_SelectFolder.h"
 #include "dialibs.h"
 #include "uApplication.h"
+#include "uHandles.h"
 #include "uText.h"
 
 namespace {
@@ -498,13 +499,12 @@ TEST(FolderPicker, MissingInitialFolderIsKeptOnCancel) {
 bool Pinstripe(HWND page, int x, int y, int phase) {
   POINT p{x, y};
   ClientToScreen(page, &p);
-  HDC screen = GetDC(nullptr);
+  TWindowDC screen(nullptr);
   static const int kRows[] = {241, 234, 241, 255};
   bool ok = true;
   for (int i = 0; i < 4; ++i)
-    ok = ok && GetPixel(screen, p.x, p.y + i) ==
+    ok = ok && GetPixel(screen.Get(), p.x, p.y + i) ==
                    RGB(kRows[(phase + i) % 4], kRows[(phase + i) % 4], kRows[(phase + i) % 4]);
-  ReleaseDC(nullptr, screen);
   return ok;
 }
 
