@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "uHandleOwner.h"
+
 namespace fsys {
 
 #ifdef _WIN32
@@ -32,15 +34,13 @@ inline bool IsPathDelim(char c) { return c == '/'; }
 // The error code for a name the file system would refuse or that would leave its folder.
 int InvalidNameError();
 
+// Closes a handle of the system's own (a descriptor on POSIX, a HANDLE on Windows).
+void CloseNative(intptr_t handle);
+
 // An open file. Move-only; closes on destruction.
 class TFile {
  public:
   TFile() = default;
-  TFile(TFile&& other) noexcept : Handle(other.Handle) { other.Handle = kNone; }
-  TFile& operator=(TFile&& other) noexcept;
-  TFile(const TFile&) = delete;
-  TFile& operator=(const TFile&) = delete;
-  ~TFile() { Close(); }
 
   // Reading, with others allowed to read and write meanwhile.
   static TFile OpenRead(const std::string& path, int* error = nullptr);
@@ -50,7 +50,7 @@ class TFile {
   // when anything is at the name, a link too (which is never followed).
   static TFile CreateNew(const std::string& path, int* error = nullptr);
 
-  bool IsOpen() const { return Handle != kNone; }
+  bool IsOpen() const { return bool(Handle); }
   // Bytes read or written, -1 on failure; loops over short transfers.
   int64_t Read(void* buffer, size_t count);
   int64_t Write(const void* buffer, size_t count);
@@ -68,12 +68,12 @@ class TFile {
   bool TakeDateAndAttributes(const TFile& source);
   // Everything written reaches the disk before this returns.
   bool Flush(int* error = nullptr);
-  void Close();
+  void Close() { Handle.Reset(); }
 
  private:
-  static constexpr intptr_t kNone = -1;
   explicit TFile(intptr_t handle) : Handle(handle) {}
-  intptr_t Handle = kNone;
+  // -1: what a failed open gives on either system.
+  THandle<intptr_t, CloseNative, intptr_t(-1)> Handle;
 };
 
 bool FileExists(const std::string& path);

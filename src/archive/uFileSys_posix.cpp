@@ -24,14 +24,7 @@ void SetError(int* error) {
 
 }  // namespace
 
-TFile& TFile::operator=(TFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    Handle = other.Handle;
-    other.Handle = kNone;
-  }
-  return *this;
-}
+void CloseNative(intptr_t handle) { ::close(static_cast<int>(handle)); }
 
 TFile TFile::OpenRead(const std::string& path, int* error) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -43,26 +36,27 @@ TFile TFile::OpenRead(const std::string& path, int* error) {
     if (error) *error = EISDIR;
     return TFile();
   }
-  return TFile(fd < 0 ? kNone : fd);
+  return TFile(fd);
 }
 
 TFile TFile::Create(const std::string& path, int* error) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) SetError(error);
-  return TFile(fd < 0 ? kNone : fd);
+  return TFile(fd);
 }
 
 TFile TFile::CreateNew(const std::string& path, int* error) {
   // O_EXCL with O_CREAT never follows a link at the name.
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) SetError(error);
-  return TFile(fd < 0 ? kNone : fd);
+  return TFile(fd);
 }
 
 int64_t TFile::Read(void* buffer, size_t count) {
   size_t done = 0;
   while (done < count) {
-    ssize_t n = ::read(static_cast<int>(Handle), static_cast<char*>(buffer) + done, count - done);
+    ssize_t n =
+        ::read(static_cast<int>(Handle.Get()), static_cast<char*>(buffer) + done, count - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return -1;
     if (n == 0) break;
@@ -74,8 +68,8 @@ int64_t TFile::Read(void* buffer, size_t count) {
 int64_t TFile::Write(const void* buffer, size_t count) {
   size_t done = 0;
   while (done < count) {
-    ssize_t n =
-        ::write(static_cast<int>(Handle), static_cast<const char*>(buffer) + done, count - done);
+    ssize_t n = ::write(static_cast<int>(Handle.Get()), static_cast<const char*>(buffer) + done,
+                        count - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += static_cast<size_t>(n);
@@ -84,22 +78,22 @@ int64_t TFile::Write(const void* buffer, size_t count) {
 }
 
 bool TFile::Seek(int64_t position) {
-  return position >= 0 && ::lseek(static_cast<int>(Handle), position, SEEK_SET) == position;
+  return position >= 0 && ::lseek(static_cast<int>(Handle.Get()), position, SEEK_SET) == position;
 }
 
-int64_t TFile::Position() const { return ::lseek(static_cast<int>(Handle), 0, SEEK_CUR); }
+int64_t TFile::Position() const { return ::lseek(static_cast<int>(Handle.Get()), 0, SEEK_CUR); }
 
 int64_t TFile::Size() const {
   struct stat st;
-  return ::fstat(static_cast<int>(Handle), &st) == 0 ? st.st_size : -1;
+  return ::fstat(static_cast<int>(Handle.Get()), &st) == 0 ? st.st_size : -1;
 }
 
 bool TFile::TakeDateAndAttributes(const TFile& source) {
   struct stat st;
-  if (::fstat(static_cast<int>(source.Handle), &st) != 0) return false;
+  if (::fstat(static_cast<int>(source.Handle.Get()), &st) != 0) return false;
   struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
-  return ::fchmod(static_cast<int>(Handle), st.st_mode & 07777) == 0 &&
-         ::futimens(static_cast<int>(Handle), times) == 0;
+  return ::fchmod(static_cast<int>(Handle.Get()), st.st_mode & 07777) == 0 &&
+         ::futimens(static_cast<int>(Handle.Get()), times) == 0;
 }
 
 std::optional<std::string> OwnExecutable() {
@@ -119,14 +113,9 @@ bool RealPath(const std::string& path, std::string& real) {
 }
 
 bool TFile::Flush(int* error) {
-  if (::fsync(static_cast<int>(Handle)) == 0) return true;
+  if (::fsync(static_cast<int>(Handle.Get())) == 0) return true;
   SetError(error);
   return false;
-}
-
-void TFile::Close() {
-  if (Handle != kNone) ::close(static_cast<int>(Handle));
-  Handle = kNone;
 }
 
 bool FileExists(const std::string& path) {
@@ -215,7 +204,7 @@ bool TFile::SetDosDateTime(uint16_t dosDate, uint16_t dosTime) {
   auto t = DosToTime(dosDate, dosTime);
   if (!t || !IsOpen()) return false;
   struct timespec times[2] = {{*t, 0}, {*t, 0}};
-  return ::futimens(static_cast<int>(Handle), times) == 0;
+  return ::futimens(static_cast<int>(Handle.Get()), times) == 0;
 }
 
 std::optional<std::vector<TDirEntry>> ListDirectory(const std::string& path) {

@@ -22,14 +22,7 @@ DWORD Attributes(const std::string& path) { return GetFileAttributesW(Widen(path
 
 }  // namespace
 
-TFile& TFile::operator=(TFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    Handle = other.Handle;
-    other.Handle = kNone;
-  }
-  return *this;
-}
+void CloseNative(intptr_t handle) { handles_detail::CloseFile(reinterpret_cast<HANDLE>(handle)); }
 
 namespace {
 
@@ -78,7 +71,8 @@ int64_t TFile::Read(void* buffer, size_t count) {
   while (done < count) {
     DWORD part = static_cast<DWORD>(std::min<size_t>(count - done, 1u << 30));
     DWORD got = 0;
-    if (!ReadFile(H(Handle), static_cast<char*>(buffer) + done, part, &got, nullptr)) return -1;
+    if (!ReadFile(H(Handle.Get()), static_cast<char*>(buffer) + done, part, &got, nullptr))
+      return -1;
     if (got == 0) break;
     done += got;
   }
@@ -90,7 +84,7 @@ int64_t TFile::Write(const void* buffer, size_t count) {
   while (done < count) {
     DWORD part = static_cast<DWORD>(std::min<size_t>(count - done, 1u << 30));
     DWORD put = 0;
-    if (!WriteFile(H(Handle), static_cast<const char*>(buffer) + done, part, &put, nullptr) ||
+    if (!WriteFile(H(Handle.Get()), static_cast<const char*>(buffer) + done, part, &put, nullptr) ||
         put == 0)
       break;
     done += put;
@@ -101,22 +95,22 @@ int64_t TFile::Write(const void* buffer, size_t count) {
 bool TFile::Seek(int64_t position) {
   LARGE_INTEGER to;
   to.QuadPart = position;
-  return position >= 0 && SetFilePointerEx(H(Handle), to, nullptr, FILE_BEGIN);
+  return position >= 0 && SetFilePointerEx(H(Handle.Get()), to, nullptr, FILE_BEGIN);
 }
 
 int64_t TFile::Position() const {
   LARGE_INTEGER zero{}, at{};
-  return SetFilePointerEx(H(Handle), zero, &at, FILE_CURRENT) ? at.QuadPart : -1;
+  return SetFilePointerEx(H(Handle.Get()), zero, &at, FILE_CURRENT) ? at.QuadPart : -1;
 }
 
 int64_t TFile::Size() const {
   LARGE_INTEGER size{};
-  return GetFileSizeEx(H(Handle), &size) ? size.QuadPart : -1;
+  return GetFileSizeEx(H(Handle.Get()), &size) ? size.QuadPart : -1;
 }
 
 bool TFile::TakeDateAndAttributes(const TFile& source) {
   FILE_BASIC_INFO from;
-  if (!GetFileInformationByHandleEx(H(source.Handle), FileBasicInfo, &from, sizeof from))
+  if (!GetFileInformationByHandleEx(H(source.Handle.Get()), FileBasicInfo, &from, sizeof from))
     return false;
   // Zero times stay as they are; only the attributes a file copy carries over.
   constexpr DWORD kCopied = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
@@ -125,7 +119,7 @@ bool TFile::TakeDateAndAttributes(const TFile& source) {
   from.CreationTime.QuadPart = from.LastAccessTime.QuadPart = from.ChangeTime.QuadPart = 0;
   from.FileAttributes &= kCopied;
   if (!from.FileAttributes) from.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-  return SetFileInformationByHandle(H(Handle), FileBasicInfo, &from, sizeof from);
+  return SetFileInformationByHandle(H(Handle.Get()), FileBasicInfo, &from, sizeof from);
 }
 
 bool RealPath(const std::string& path, std::string& real) {
@@ -142,14 +136,9 @@ bool RealPath(const std::string& path, std::string& real) {
 }
 
 bool TFile::Flush(int* error) {
-  if (FlushFileBuffers(H(Handle))) return true;
+  if (FlushFileBuffers(H(Handle.Get()))) return true;
   SetError(error);
   return false;
-}
-
-void TFile::Close() {
-  if (Handle != kNone) handles_detail::CloseFile(H(Handle));
-  Handle = kNone;
 }
 
 bool FileExists(const std::string& path) {
@@ -265,7 +254,8 @@ bool TFile::RenameTo(const std::string&, const std::string& to, int* error) {
   }
   request.Info.ReplaceIfExists = TRUE;
   request.Info.FileNameLength = n * sizeof(wchar_t);
-  if (SetFileInformationByHandle(H(Handle), FileRenameInfo, &request, sizeof request)) return true;
+  if (SetFileInformationByHandle(H(Handle.Get()), FileRenameInfo, &request, sizeof request))
+    return true;
   SetError(error);
   return false;
 }
@@ -273,7 +263,7 @@ bool TFile::RenameTo(const std::string&, const std::string& to, int* error) {
 bool TFile::SetDosDateTime(uint16_t dosDate, uint16_t dosTime) {
   FILETIME utc;
   return IsOpen() && DosToFileTime(dosDate, dosTime, utc) &&
-         SetFileTime(H(Handle), nullptr, nullptr, &utc);
+         SetFileTime(H(Handle.Get()), nullptr, nullptr, &utc);
 }
 
 bool SetFileDosDateTime(const std::string& path, uint16_t dosDate, uint16_t dosTime) {
