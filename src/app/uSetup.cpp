@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "uApplication.h"
+#include "uBackdropLayout.h"
 #include "uColor.h"
 #include "uControlDefs.h"
 
@@ -24,7 +25,7 @@ constexpr auto kGradient = CreateFromDef<TGradient, TControlDef>;
 const TControlDef kControls[] = {
     {.Kind = ckCustom,
      .Name = "PanelTop",
-     .Height = 57,
+     .Height = kBackdropPanelHeight,
      .Style = csContainer,
      .Align = alTop,
      .Create = kPanel,
@@ -120,14 +121,16 @@ const TControlDef kControls[] = {
      .Color = 0},
 };
 
+const char* const kBarNames[kBackdropBars] = {"Shape2",  "Shape3",  "Shape4", "Shape5",
+                                              "Shape6",  "Shape7",  "Shape8", "Shape9",
+                                              "Shape10", "Shape11", "Shape12"};
+
 // Eleven 10 x 3 bars at the bottom right, 12 px apart, added to the table at start.
 std::vector<TControlDef> BackdropControls() {
   std::vector<TControlDef> all(std::begin(kControls), std::end(kControls));
-  static const char* const names[] = {"Shape2", "Shape3", "Shape4",  "Shape5",  "Shape6", "Shape7",
-                                      "Shape8", "Shape9", "Shape10", "Shape11", "Shape12"};
-  for (int i = 0; i < 11; ++i)
+  for (int i = 0; i < kBackdropBars; ++i)
     all.push_back({.Kind = ckShape,
-                   .Name = names[i],
+                   .Name = kBarNames[i],
                    .Left = 820 + 12 * i,
                    .Top = 276,
                    .Width = 10,
@@ -175,8 +178,9 @@ TFormSetup::~TFormSetup() {
 }
 
 void TFormSetup::FormShow() {
-  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  SetBounds("Gradient2", 0, 0, GetSystemMetrics(SM_CXSCREEN), screenHeight / 2);
+  const TRect g =
+      BackdropLayout(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), 0).Gradient2;
+  SetBounds("Gradient2", g.Left, g.Top, g.Width(), g.Height());
   if (SetupDriver->Start(Args) == TStartResult::Stop) {
     Close();
     return;
@@ -190,24 +194,18 @@ void TFormSetup::Timer1Timer() {
 }
 
 void TFormSetup::LayoutBackdrop(const TSetupRun& run) {
-  const int h = GetSystemMetrics(SM_CYSCREEN);
-  const int panelTop = 57;
   RECT r{};
   GetWindowRect(Control("LabelVersion"), &r);
-  const int versionHeight = r.bottom - r.top;
-  SetBounds("ShapeH", 24, panelTop + 16, 2, h - panelTop - 32);
-  // The version line is placed from the screen's bottom; it lives on Gradient2, which begins
-  // half a screen up.
-  const int gradient2Top = h - h / 2;
-  const int versionTop = h - versionHeight - 16 - gradient2Top;
-  SetTop("LabelVersion", versionTop);
-  SetTop("lblVersion", versionTop);
-  // The remark and the bars keep to the bottom right corner, whatever the screen's width.
-  const int w = GetSystemMetrics(SM_CXSCREEN);
-  SetBounds("LabelRemark", w - 24 - 560, versionTop + 2, 560, 16);
-  static const char* const bars[] = {"Shape2", "Shape3", "Shape4",  "Shape5",  "Shape6", "Shape7",
-                                     "Shape8", "Shape9", "Shape10", "Shape11", "Shape12"};
-  for (int i = 0; i < 11; ++i) SetBounds(bars[i], w - 24 - 10 - 12 * (10 - i), h / 2 - 8, 10, 3);
+  const TBackdropLayout layout = BackdropLayout(GetSystemMetrics(SM_CXSCREEN),
+                                                GetSystemMetrics(SM_CYSCREEN), r.bottom - r.top);
+  auto place = [this](const char* name, const TRect& b) {
+    SetBounds(name, b.Left, b.Top, b.Width(), b.Height());
+  };
+  place("ShapeH", layout.ShapeH);
+  SetTop("LabelVersion", layout.VersionTop);
+  SetTop("lblVersion", layout.VersionTop);
+  place("LabelRemark", layout.Remark);
+  for (size_t i = 0; i < layout.Bars.size(); ++i) place(kBarNames[i], layout.Bars[i]);
   SetText("LblTitle", run.AppInfo.Title);
   SetText("LabelDesc", run.AppInfo.Description);
   SetText("lblVersion", run.AppInfo.Version);
