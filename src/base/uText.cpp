@@ -54,6 +54,8 @@ std::optional<char32_t> NextUtf8(std::string_view s, size_t& i) {
   return u;
 }
 
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
 unsigned char UpperByte(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; }
 unsigned char LowerByte(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
 
@@ -109,6 +111,24 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
     AppendUtf8(out, u);
   }
   return out;
+}
+
+std::string_view Utf8Prefix(std::string_view utf8, size_t chars) {
+  size_t seen = 0;
+  for (size_t i = 0; i < utf8.size(); ++i)
+    if (!IsContinuation(utf8[i]) && seen++ == chars) return utf8.substr(0, i);
+  return utf8;
+}
+
+std::vector<std::string_view> Utf8Chars(std::string_view utf8) {
+  std::vector<std::string_view> chars;
+  for (size_t i = 0; i < utf8.size();) {
+    size_t len = 1;
+    while (i + len < utf8.size() && IsContinuation(utf8[i + len])) ++len;
+    chars.push_back(utf8.substr(i, len));
+    i += len;
+  }
+  return chars;
 }
 
 bool SameTextAZ(std::string_view a, std::string_view b) {

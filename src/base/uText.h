@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Every code page 1252 byte has a UTF-8 form (the five unassigned bytes map to C1 controls,
 // as Windows itself does), so this never fails.
@@ -19,6 +20,14 @@ std::optional<std::string> TryUtf8ToCp1252(std::string_view utf8);
 // Invalid UTF-8 becomes U+FFFD; the result is always well-formed UTF-16.
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
+
+// Characters of UTF-8 text are counted by their lead bytes (every byte but 10xxxxxx), so that
+// a cut never splits a sequence; ill-formed text is cut as well, never refused.
+// The text up to its character number `chars` (all of it when shorter).
+std::string_view Utf8Prefix(std::string_view utf8, size_t chars);
+// The text as characters: each one lead byte with the continuation bytes after it; those the
+// text starts with are a piece of their own.
+std::vector<std::string_view> Utf8Chars(std::string_view utf8);
 
 #ifdef _WIN32
 inline std::wstring Widen(std::string_view utf8) {

@@ -18,15 +18,6 @@ std::string_view Unquote(std::string_view s) {
   return s;
 }
 
-// The first `limit` characters of UTF-8 text.
-std::string_view CutUtf8(std::string_view s, size_t limit) {
-  size_t chars = 0;
-  for (size_t i = 0; i < s.size(); ++i)
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 && chars++ == limit)
-      return s.substr(0, i);
-  return s;
-}
-
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -107,7 +98,7 @@ TIniFile TIniFile::FromText(std::string_view cp1252) {
     size_t eq = line.find('=');
     if (!current || eq == std::string_view::npos) continue;
     std::string_view value = Unquote(TrimBlanks(line.substr(eq + 1)));
-    value = utf8 ? CutUtf8(value, MaxValueLength) : value.substr(0, MaxValueLength);
+    value = utf8 ? Utf8Prefix(value, MaxValueLength) : value.substr(0, MaxValueLength);
     current->Entries.push_back({text(TrimBlanks(line.substr(0, eq))), text(value)});
   }
   return ini;

@@ -83,12 +83,8 @@ constexpr TModuleDefault kModuleDefaults[] = {
 // that cannot name a key in an INI file.
 std::vector<std::string> ModuleLetters(const std::string& chars) {
   std::vector<std::string> letters;
-  for (size_t i = 0; i < chars.size();) {
-    size_t len = 1;
-    while (i + len < chars.size() && (static_cast<unsigned char>(chars[i + len]) & 0xC0) == 0x80)
-      ++len;
-    std::string letter = chars.substr(i, len);
-    i += len;
+  for (std::string_view piece : Utf8Chars(chars)) {
+    std::string letter(piece);
     unsigned char c = static_cast<unsigned char>(letter[0]);
     if (c <= ' ' || c == '=' || c == ';' || c == '[' || c == 0x7F) continue;
     bool seen = false;

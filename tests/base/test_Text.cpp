@@ -10,3 +10,32 @@ TEST(Text, EveryCp1252ByteRoundTrips) {
   ASSERT_TRUE(back);
   EXPECT_EQ(*back, all);
 }
+
+// Cuts and splits keep whole sequences; stray continuation bytes stay with the character
+// before them.
+TEST(Text, Utf8PrefixAndChars) {
+  struct TCase {
+    std::string Text;
+    size_t Chars;
+    std::string Prefix;
+    std::vector<std::string> Pieces;
+  };
+  const TCase cases[] = {
+      {"abc", 2, "ab", {"a", "b", "c"}},
+      {"abc", 5, "abc", {"a", "b", "c"}},
+      {"", 1, "", {}},
+      {"ab", 0, "", {"a", "b"}},
+      {"\xC3\xA4z\xE2\x82\xAC", 2, "\xC3\xA4z", {"\xC3\xA4", "z", "\xE2\x82\xAC"}},
+      {"\xF0\x9F\x98\x80x", 1, "\xF0\x9F\x98\x80", {"\xF0\x9F\x98\x80", "x"}},
+      {"y\x80\x80z", 1, "y\x80\x80", {"y\x80\x80", "z"}},
+      // Those the text starts with: counted with the first character, split off on their own.
+      {"\x80\x80yz", 1, "\x80\x80y", {"\x80\x80", "y", "z"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Text);
+    EXPECT_EQ(Utf8Prefix(c.Text, c.Chars), c.Prefix);
+    std::vector<std::string> pieces;
+    for (std::string_view p : Utf8Chars(c.Text)) pieces.emplace_back(p);
+    EXPECT_EQ(pieces, c.Pieces);
+  }
+}
