@@ -1,45 +1,25 @@
 #include "diaAborted.h"
 
 #include "diaPageFrame.h"
-#include "uForms.h"
 
 namespace {
 
-const TControlDef kBody[] = {
-    {.Kind = ckLabel,
-     .Name = "Label1",
-     .Left = 40,
-     .Top = 32,
-     .Width = 377,
-     .Height = 25,
-     .Caption = "Die Installation wurde vorzeitig abgebrochen!",
-     .Style = csBold | csWordWrap},
-    {.Kind = ckLabel,
-     .Name = "Label2",
-     .Left = 40,
-     .Top = 64,
-     .Width = 409,
-     .Height = 33,
-     .Caption = "Ihre neue Kro Software wurde nicht ordnungsgemäß installiert.",
-     .Style = csWordWrap},
-    {.Kind = ckLabel,
-     .Name = "Label3",
-     .Left = 40,
-     .Top = 104,
-     .Width = 393,
-     .Height = 33,
-     .Caption = "Um Ihre neue Kro Software verwenden zu können, müssen Sie die Installation "
-                "wiederholen.",
-     .Style = csWordWrap},
-    {.Kind = ckLabel,
-     .Name = "Label4",
-     .Left = 40,
-     .Top = 144,
-     .Width = 393,
-     .Height = 33,
-     .Caption = "Falls die Datenträger (z.B. CD-ROM) fehlerhaft sind, setzen Sie sich bitte mit "
-                "Kro in Verbindung.",
-     .Style = csWordWrap},
+// The higher header, and Verdana in the body.
+constexpr auto kFrame = PageFrame(kTallHeaderHeight, toBodyFirst, "Verdana");
+
+const TControlDef kControls[] = {
+    TitleLabel("Installation abgebrochen", kTallTitleTop),
+    CloseButton(),
+    BodyLabel("Label1", 40, 32, 377, 25, "Die Installation wurde vorzeitig abgebrochen!",
+              csBold | csWordWrap),
+    BodyLabel("Label2", 40, 64, 409, 33,
+              "Ihre neue Kro Software wurde nicht ordnungsgemäß installiert."),
+    BodyLabel("Label3", 40, 104, 393, 33,
+              "Um Ihre neue Kro Software verwenden zu können, müssen Sie die Installation "
+              "wiederholen."),
+    BodyLabel("Label4", 40, 144, 393, 33,
+              "Falls die Datenträger (z.B. CD-ROM) fehlerhaft sind, setzen Sie sich bitte mit "
+              "Kro in Verbindung."),
 };
 
 const TTextDef kEnglishTexts[] = {
@@ -48,24 +28,16 @@ const TTextDef kEnglishTexts[] = {
     {"Label2", "Your new Kro software is not installed succesfully."},
     {"Label3", "You have to reinstall the software before you can use it."},
     {"Label4", "If your installation media is corrupted, please contact Kro."},
-    {"BtnCancel", "&Close"},
+    kCloseEnglish,
 };
 
-const std::vector<TControlDef>& Controls() {
-  static const std::vector<TControlDef> rows = FramedPage({.Title = "Installation abgebrochen",
-                                                           .HeaderHeight = 49,
-                                                           .TitleTop = 24,
-                                                           .CancelCaption = "&Beenden",
-                                                           .BodyFont = "Verdana",
-                                                           .BodyFontHeight = 11},
-                                                          kBody);
-  return rows;
-}
+const TFormDef kSetupdialogAborted =
+    PageForm("SetupdialogAborted", kControls, kEnglishTexts, {.Frame = kFrame});
 
 }  // namespace
 
 void ShowAborted(TSetupRun& run) {
-  TForm form(FramedForm("SetupdialogAborted", Controls(), kEnglishTexts));
+  TForm form(kSetupdialogAborted);
   form.OnShow = [&] { form.SetLanguageTexts(run.Language); };
   CloseOnButtonAndEnter(form);
   form.ShowModal();

@@ -8,53 +8,18 @@
 
 namespace {
 
-const TControlDef kBody[] = {
-    {.Kind = ckLabel,
-     .Name = "Label1",
-     .Left = 24,
-     .Top = 16,
-     .Width = 417,
-     .Height = 33,
-     .Caption = "Setup entpackt nun Ihre neue Software. Bitte haben Sie einen Augenblick "
-                "Geduld...",
-     .Style = csWordWrap},
-    {.Kind = ckLabel,
-     .Name = "Label5",
-     .Left = 24,
-     .Top = 60,
-     .Width = 80,
-     .Height = 14,
-     .Caption = "Entpackt wird"},
-    {.Kind = ckLabel,
-     .Name = "lblIFName",
-     .Left = 104,
-     .Top = 60,
-     .Width = 337,
-     .Height = 14,
-     .Style = csBold},
-    {.Kind = ckLabel,
-     .Name = "Label3",
-     .Left = 24,
-     .Top = 88,
-     .Width = 417,
-     .Height = 14,
-     .Caption = "Fortschritt Datei",
-     .Style = csBold},
-    {.Kind = ckProgressBar, .Name = "Progress", .Left = 24, .Top = 104, .Width = 417, .Height = 17},
-    {.Kind = ckLabel,
-     .Name = "Label4",
-     .Left = 24,
-     .Top = 136,
-     .Width = 417,
-     .Height = 14,
-     .Caption = "Fortschritt Gesamt",
-     .Style = csBold},
-    {.Kind = ckProgressBar,
-     .Name = "ProgressTotal",
-     .Left = 24,
-     .Top = 152,
-     .Width = 417,
-     .Height = 17},
+const TControlDef kControls[] = {
+    TitleLabel("Installation wird durchgeführt..."),
+    CancelButton(),
+    BodyLabel("Label1", 24, 16, 417, 33,
+              "Setup entpackt nun Ihre neue Software. Bitte haben Sie einen Augenblick "
+              "Geduld..."),
+    BodyLabel("Label5", 24, 60, 80, 14, "Entpackt wird", 0),
+    BodyLabel("lblIFName", 104, 60, 337, 14, "", csBold),
+    BodyLabel("Label3", 24, 88, 417, 14, "Fortschritt Datei", csBold),
+    BodyRow(ckProgressBar, "Progress", 24, 104, 417, 17),
+    BodyLabel("Label4", 24, 136, 417, 14, "Fortschritt Gesamt", csBold),
+    BodyRow(ckProgressBar, "ProgressTotal", 24, 152, 417, 17),
 };
 
 const TTextDef kEnglishTexts[] = {
@@ -63,19 +28,16 @@ const TTextDef kEnglishTexts[] = {
     {"Label5", "Unpacking"},
     {"Label3", "File progress"},
     {"Label4", "Total progress"},
-    {"BtnCancel", "&Cancel"},
+    kCancelEnglish,
 };
 
-const std::vector<TControlDef>& Controls() {
-  static const std::vector<TControlDef> rows = FramedPage(
-      {.Title = "Installation wird durchgeführt...", .CancelCaption = "&Abbrechen"}, kBody);
-  return rows;
-}
+const TFormDef kSetupdialogCreate =
+    PageForm("SetupdialogCreate", kControls, kEnglishTexts, {.Frame = kOutcomeFrame});
 
 }  // namespace
 
 void ShowCreate(TSetupRun& run, const TConfirmContinue& confirmContinue) {
-  TWorkPage page(FramedForm("SetupdialogCreate", Controls(), kEnglishTexts), 1000);
+  TWorkPage page(kSetupdialogCreate, 1000);
   TForm& form = page.Form;
   std::string destination;
 

@@ -2,66 +2,28 @@
 
 #include "diaFinishRules.h"
 #include "diaPageFrame.h"
-#include "uForms.h"
 
 namespace {
 
-const TControlDef kBody[] = {
-    {.Kind = ckLabel,
-     .Name = "Label1",
-     .Left = 24,
-     .Top = 8,
-     .Width = 441,
-     .Height = 14,
-     .Caption = "Die Installation Ihrer neuen Software wurde erfolgreich durchgeführt."},
-    {.Kind = ckCheckBox,
-     .Name = "CBShortcut",
-     .Left = 24,
-     .Top = 32,
-     .Width = 441,
-     .Height = 17,
-     .Caption = "Soll Setup eine Verknüpfung zum Programm auf Ihrem Desktop anlegen?"},
-    {.Kind = ckLabel,
-     .Name = "LabelReboot",
-     .Left = 24,
-     .Top = 64,
-     .Width = 433,
-     .Height = 33,
-     .Caption = "Damit die neu installierte Software ordnungsgemäß ausgeführt werden kann, muß "
-                "Ihr Computer neu gestartet werden.",
-     .Style = csWordWrap},
-    {.Kind = ckRadioButton,
-     .Name = "RBRebootYes",
-     .Left = 24,
-     .Top = 104,
-     .Width = 369,
-     .Height = 17,
-     .Caption = "&Ja, mein Computer soll jetzt neu gestartet werden.",
-     .Style = csChecked | csGroup},
-    {.Kind = ckRadioButton,
-     .Name = "RBRebootNo",
-     .Left = 24,
-     .Top = 124,
-     .Width = 369,
-     .Height = 17,
-     .Caption = "&Nein, ich werde meinen Computer später selbst neu starten.",
-     // One tab stop for the group, as in dialogs: Tab never moves the choice, the arrows do.
-     .Style = csNoTabStop},
-    {.Kind = ckLabel,
-     .Name = "Label3",
-     .Left = 24,
-     .Top = 156,
-     .Width = 305,
-     .Height = 33,
-     .Caption = "Wir wünschen Ihnen viel Spaß bei der Arbeit mit Ihrer neuen Software.",
-     .Style = csWordWrap | csGroup},  // ends the radio group
-    {.Kind = ckLabel,
-     .Name = "Label4",
-     .Left = 24,
-     .Top = 188,
-     .Width = 305,
-     .Height = 17,
-     .Caption = "Ihr Kro Team"},
+const TControlDef kControls[] = {
+    TitleLabel("Installation abgeschlossen"),
+    CloseButton(),
+    BodyLabel("Label1", 24, 8, 441, 14,
+              "Die Installation Ihrer neuen Software wurde erfolgreich durchgeführt.", 0),
+    BodyRow(ckCheckBox, "CBShortcut", 24, 32, 441, 17,
+            "Soll Setup eine Verknüpfung zum Programm auf Ihrem Desktop anlegen?"),
+    BodyLabel("LabelReboot", 24, 64, 433, 33,
+              "Damit die neu installierte Software ordnungsgemäß ausgeführt werden kann, muß "
+              "Ihr Computer neu gestartet werden."),
+    BodyRow(ckRadioButton, "RBRebootYes", 24, 104, 369, 17,
+            "&Ja, mein Computer soll jetzt neu gestartet werden.", csChecked | csGroup),
+    // One tab stop for the group, as in dialogs: Tab never moves the choice, the arrows do.
+    BodyRow(ckRadioButton, "RBRebootNo", 24, 124, 369, 17,
+            "&Nein, ich werde meinen Computer später selbst neu starten.", csNoTabStop),
+    BodyLabel("Label3", 24, 156, 305, 33,
+              "Wir wünschen Ihnen viel Spaß bei der Arbeit mit Ihrer neuen Software.",
+              csWordWrap | csGroup),  // ends the radio group
+    BodyLabel("Label4", 24, 188, 305, 17, "Ihr Kro Team", 0),
 };
 
 const TTextDef kEnglishTexts[] = {
@@ -74,19 +36,16 @@ const TTextDef kEnglishTexts[] = {
     {"RBRebootNo", "No, I reboot my computer later"},
     {"Label3", "We wish you much fun while working with your new software."},
     {"Label4", "Your Kro team"},
-    {"BtnCancel", "&Close"},
+    kCloseEnglish,
 };
 
-const std::vector<TControlDef>& Controls() {
-  static const std::vector<TControlDef> rows =
-      FramedPage({.Title = "Installation abgeschlossen", .CancelCaption = "&Beenden"}, kBody);
-  return rows;
-}
+const TFormDef kSetupdialogFinish =
+    PageForm("SetupdialogFinish", kControls, kEnglishTexts, {.Frame = kOutcomeFrame});
 
 }  // namespace
 
 bool ShowFinish(TSetupRun& run) {
-  TForm form(FramedForm("SetupdialogFinish", Controls(), kEnglishTexts));
+  TForm form(kSetupdialogFinish);
   form.OnShow = [&] {
     form.SetLanguageTexts(run.Language);
     const TFinishFace face = FinishFace(run.AppInfo.FullInstallation, run.RebootRequired);

@@ -7,45 +7,31 @@
 
 namespace {
 
-const TControlDef kBody[] = {
-    {.Kind = ckLabel,
-     .Name = "Label1",
-     .Left = 32,
-     .Top = 24,
-     .Width = 401,
-     .Height = 33,
-     .Caption = "Setup bereitet nun die Installation vor. Bitte haben Sie einen Augenblick "
-                "Geduld...",
-     .Style = csWordWrap},
-    {.Kind = ckLabel,
-     .Name = "Label3",
-     .Left = 32,
-     .Top = 96,
-     .Width = 401,
-     .Height = 14,
-     .Caption = "Fortschritt",
-     .Style = csBold},
-    {.Kind = ckProgressBar, .Name = "Progress", .Left = 32, .Top = 114, .Width = 401, .Height = 17},
+const TControlDef kControls[] = {
+    TitleLabel("Installation vorbereiten"),
+    CancelButton("Abbrechen"),
+    BodyLabel("Label1", 32, 24, 401, 33,
+              "Setup bereitet nun die Installation vor. Bitte haben Sie einen Augenblick "
+              "Geduld..."),
+    BodyLabel("Label3", 32, 96, 401, 14, "Fortschritt", csBold),
+    BodyRow(ckProgressBar, "Progress", 32, 114, 401, 17),
 };
 
 const TTextDef kEnglishTexts[] = {
     {"LabelTitel", "Prepare Installation"},
     {"Label1", "Setup is preparing the installation. Please stay tuned..."},
     {"Label3", "Progress"},
-    {"BtnCancel", "&Cancel"},
+    kCancelEnglish,
 };
 
-const std::vector<TControlDef>& Controls() {
-  static const std::vector<TControlDef> rows =
-      FramedPage({.Title = "Installation vorbereiten", .CancelCaption = "Abbrechen"}, kBody);
-  return rows;
-}
+const TFormDef kSetupdialogLoad =
+    PageForm("SetupdialogLoad", kControls, kEnglishTexts, {.Frame = kOutcomeFrame});
 
 }  // namespace
 
 bool ShowLoadDialog(TSetupRun& run, TLoadRequest& request,
                     const TConfirmContinue& confirmContinue) {
-  TWorkPage page(FramedForm("SetupdialogLoad", Controls(), kEnglishTexts), 500);
+  TWorkPage page(kSetupdialogLoad, 500);
   TProgressPacer pacer({}, [&page](const TProgressView& now, const TProgressView&) {
     page.Form.SetPosition("Progress", now.TotalPercent);
   });

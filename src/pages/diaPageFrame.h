@@ -12,7 +12,6 @@
 #include <array>
 #include <functional>
 #include <span>
-#include <vector>
 
 #include "diaWelcomeLogic.h"
 #include "uControlDefs.h"
@@ -96,15 +95,23 @@ constexpr TControlDef Body(const char* fontFace = nullptr) {
 }
 
 // The frame laid before each page's own rows (its title, buttons and body controls): header
-// band and rule, button band and rule, body.
+// band and rule, button band and rule, body. The tab order follows the table: the wizard's
+// pages reach their buttons first, the progress and outcome pages their body's controls (the
+// list of failed files, the finish page's choices) before their one button.
+enum TTabOrder : bool { toButtonsFirst, toBodyFirst };
 constexpr std::array<TControlDef, 5> PageFrame(int headerHeight = 41,
+                                               TTabOrder order = toButtonsFirst,
                                                const char* bodyFont = nullptr) {
+  if (order == toBodyFirst)
+    return {HeaderBand(headerHeight), HeaderRule(), Body(bodyFont), ButtonBand(), ButtonRule()};
   return {HeaderBand(headerHeight), HeaderRule(), ButtonBand(), ButtonRule(), Body(bodyFont)};
 }
 inline constexpr std::array<TControlDef, 5> kPageFrame = PageFrame();
 // The outcome pages' higher header, their title 8 pixels lower.
 inline constexpr int kTallHeaderHeight = 49, kTallTitleTop = 24;
-inline constexpr std::array<TControlDef, 5> kTallPageFrame = PageFrame(kTallHeaderHeight);
+inline constexpr std::array<TControlDef, 5> kOutcomeFrame = PageFrame(41, toBodyFirst);
+inline constexpr std::array<TControlDef, 5> kTallOutcomeFrame =
+    PageFrame(kTallHeaderHeight, toBodyFirst);
 
 // ---- A page's own rows --------------------------------------------------------------------
 
@@ -149,11 +156,14 @@ constexpr TControlDef NextButton(const char* caption = "&Weiter", int left = 266
   return PageButton("BtnNext", left, width, caption);
 }
 inline constexpr const char* kCancelCaption = "&Abbrechen";
-constexpr TControlDef CancelButton(const char* caption = kCancelCaption, int left = 360) {
-  return PageButton("BtnCancel", left, 97, caption);
+constexpr TControlDef CancelButton(const char* caption = kCancelCaption, int left = 360,
+                                   std::uint32_t style = 0) {
+  return PageButton("BtnCancel", left, 97, caption, &kButtonProps, style);
 }
-// The outcome pages' one button: BtnCancel, "Beenden".
-constexpr TControlDef CloseButton(int left = 360) { return CancelButton("&Beenden", left); }
+// The outcome pages' and the readme viewer's one way out: BtnCancel, "Beenden".
+constexpr TControlDef CloseButton(int left = 360, std::uint32_t style = 0) {
+  return CancelButton("&Beenden", left, style);
+}
 
 inline constexpr TTextDef kBackEnglish{"BtnBack", "&Back"};
 inline constexpr TTextDef kNextEnglish{"BtnNext", "Co&ntinue"};
@@ -178,27 +188,6 @@ constexpr TFormDef PageForm(const char* name, std::span<const TControlDef> contr
           .Controls = controls,
           .English = english};
 }
-
-// The progress and outcome pages' frame, laid out at run time: XPanel1 with LabelTitel and
-// Shape2, the body Gradient1 in Panel4, Panel2 with Shape1 and the one button BtnCancel.
-struct TPageFrame {
-  const char* Title = "";  // LabelTitel, German
-  int HeaderHeight = 41;
-  int TitleLeft = 16, TitleTop = 16;
-  const char* CancelCaption = "";
-  int CancelLeft = 360;
-  int ClientHeight = 286;
-  const char* BodyFont = nullptr;  // none: the form's
-  int BodyFontHeight = 0;
-};
-
-// The frame's rows followed by body's, which sit in the body (Gradient1) unless they name
-// another parent.
-std::vector<TControlDef> FramedPage(const TPageFrame& frame, std::span<const TControlDef> body);
-
-// A framed page's form: caption "Kro Setup", dialog border, centred, key preview.
-TFormDef FramedForm(const char* name, std::span<const TControlDef> controls,
-                    std::span<const TTextDef> english, int clientHeight = 286);
 
 // ---- The protocols on a live form ---------------------------------------------------------
 
