@@ -154,7 +154,7 @@ TFormDef BackdropDef() {
   def.Border = bsNone;
   def.Centered = false;
   def.Maximized = true;
-  def.Color = clFormWindow;
+  def.Color = clWindow;
   def.FontFace = "Verdana";
   def.FontHeight = 11;
   def.Controls = Controls();

@@ -1,11 +1,5 @@
 #include "uControlPaint.h"
 
-TRgb ResolveColor(TColor c) {
-  if (!IsSystemColor(c)) return RgbOf(c);
-  const COLORREF ref = GetSysColor(SystemColorIndex(c));
-  return {GetRValue(ref), GetGValue(ref), GetBValue(ref)};
-}
-
 void PaintBands(HDC dc, const std::vector<TBand>& bands) {
   for (const TBand& band : bands) {
     TGdiObject brush(CreateSolidBrush(ToColorRef(band.Color)));

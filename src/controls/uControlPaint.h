@@ -8,13 +8,11 @@
 
 #include "uButtonFace.h"
 #include "uColor.h"
+#include "uColorWin.h"
 #include "uGradientBands.h"
 #include "uHandles.h"
 #include "uPicture.h"
 
-// System colours are looked up now, so a later change of them shows at the next rendering.
-TRgb ResolveColor(TColor c);
-inline COLORREF ToColorRef(TRgb c) { return RGB(c.R, c.G, c.B); }
 inline RECT ToRECT(const TRect& r) { return RECT{r.Left, r.Top, r.Right, r.Bottom}; }
 inline TRect FromRECT(const RECT& r) { return TRect{r.left, r.top, r.right, r.bottom}; }
 

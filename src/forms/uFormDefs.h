@@ -6,19 +6,11 @@
 #include <cstdint>
 #include <span>
 
+#include "uColor.h"
+
 // The window handle type of Windows (HWND), named without <windows.h>.
 struct HWND__;
 using TWindow = HWND__*;
-
-// Signed 32-bit colour as the designed forms store it: red in the lowest byte, then green, then
-// blue; a negative value names a system colour whose index is value + 16777216.
-using TFormColor = std::int32_t;
-constexpr TFormColor FormSystemColor(int index) { return TFormColor(index - 16777216); }
-constexpr TFormColor clFormBtnFace = FormSystemColor(15);
-constexpr TFormColor clFormWindow = FormSystemColor(5);
-constexpr TFormColor clFormWindowText = FormSystemColor(8);
-// "No colour": labels and boxes keep the system's own.
-constexpr TFormColor clFormNone = 0x1FFFFFFF;
 
 enum TControlKind : std::uint8_t {
   ckLabel,        // Static, transparent over its parent unless csOpaque
@@ -77,7 +69,7 @@ struct TControlDef {
   TAlign Align = alNone;
   const char* FontFace = nullptr;      // none: the parent's font
   int FontHeight = 0;                  // character height in pixels; 0: the parent's
-  TFormColor Color = clFormNone;       // shapes, panels; text colour of labels
+  TColor Color = clNoColor;            // shapes, panels; text colour of labels
   const wchar_t* ClassName = nullptr;  // ckCustom without Create
   TCustomCreate Create = nullptr;
   TCustomInit Init = nullptr;
@@ -105,7 +97,7 @@ struct TFormDef {
   bool KeyPreview = false;
   bool Centered = true;
   bool Maximized = false;
-  TFormColor Color = clFormBtnFace;
+  TColor Color = clBtnFace;
   const char* FontFace = "Tahoma";
   int FontHeight = 11;
   // Frame, then Controls, make the form's one table: the frame holds the rows that the forms of

@@ -4,6 +4,7 @@
 #include <richedit.h>
 
 #include "uApplication.h"
+#include "uColorWin.h"
 #include "uFormLogic.h"
 #include "uText.h"
 
@@ -15,11 +16,6 @@ const wchar_t kControlProp[] = L"KroFormControl";
 // A timer's tick that waited for a modal window to close, posted so that it comes through the
 // loop and never from inside that window's closing.
 constexpr UINT kWaitedTick = WM_APP + 0x3F0;
-
-COLORREF ResolveColor(TFormColor c) {
-  if (c < 0) return GetSysColor(int((std::int64_t(c) + 16777216) & 0xFF));
-  return COLORREF(c & 0xFFFFFF);
-}
 
 void EnsureClasses() {
   static bool registered = false;
@@ -818,22 +814,22 @@ void FillSolid(HDC dc, const RECT& r, COLORREF color) {
 
 }  // namespace
 
-void TForm::PaintBackground(HDC dc, const RECT& r) { FillSolid(dc, r, ResolveColor(Design.Color)); }
+void TForm::PaintBackground(HDC dc, const RECT& r) { FillSolid(dc, r, ColorRefOf(Design.Color)); }
 
 LRESULT TForm::ColorStatic(HWND control, HDC dc) {
   TControl* c = ByWindow(control);
   if (!c) return DefWindowProcW(Wnd.Get(), WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(control));
   const TControlDef& d = *c->Def;
   if (d.Kind == ckShape) {
-    const COLORREF color = ResolveColor(d.Color == clFormNone ? clFormWindowText : d.Color);
+    const COLORREF color = ColorRefOf(d.Color == clNoColor ? clWindowText : d.Color);
     SetBkColor(dc, color);
     SetDCBrushColor(dc, color);
     return LRESULT(GetStockObject(DC_BRUSH));
   }
-  SetTextColor(dc, ResolveColor(d.Color == clFormNone ? clFormWindowText : d.Color));
+  SetTextColor(dc, ColorRefOf(d.Color == clNoColor ? clWindowText : d.Color));
   if (!IsTransparentKind(d)) {
-    SetBkColor(dc, ResolveColor(Design.Color));
-    SetDCBrushColor(dc, ResolveColor(Design.Color));
+    SetBkColor(dc, ColorRefOf(Design.Color));
+    SetDCBrushColor(dc, ColorRefOf(Design.Color));
     return LRESULT(GetStockObject(DC_BRUSH));
   }
   // Transparent: the parent paints what lies under the control, then the control its text.
@@ -976,7 +972,7 @@ LRESULT TForm::HandleControlMessage(TControl& c, UINT msg, WPARAM wp, LPARAM lp)
         RECT r;
         GetClientRect(wnd, &r);
         FillSolid(reinterpret_cast<HDC>(wp), r,
-                  ResolveColor(c.Def->Color == clFormNone ? Design.Color : c.Def->Color));
+                  ColorRefOf(c.Def->Color == clNoColor ? Design.Color : c.Def->Color));
         return 1;
       }
       break;

@@ -22,8 +22,8 @@
 inline constexpr int kPageWidth = 472;
 inline constexpr int kPageHeight = 286;
 inline constexpr int kButtonBandHeight = 33;
-inline constexpr TFormColor kAmberRule = 0x3CC8FF;                      // RGB 255,200,60
-inline constexpr TFormColor kInactiveCaptionRule = FormSystemColor(3);  // inactive caption
+inline constexpr TColor kAmberRule = 0x3CC8FF;                  // RGB 255,200,60
+inline constexpr TColor kInactiveCaptionRule = SystemColor(3);  // inactive caption
 
 inline const TXPanelProps kBandProps = PinstripeBand();
 inline const TGradientProps kBodyProps{

@@ -35,6 +35,8 @@ constexpr TColor clBtnShadow = SystemColor(16);
 constexpr TColor clGrayText = SystemColor(17);
 constexpr TColor clBtnHighlight = SystemColor(20);
 constexpr TColor cl3DLight = SystemColor(22);
+// "No colour": labels and boxes keep the system's own.
+constexpr TColor clNoColor = 0x1FFFFFFF;
 
 // Plain rectangle, right and bottom exclusive, as GDI takes them.
 struct TRect {
