@@ -43,7 +43,8 @@ def wine(*args, check=True):
         out.seek(0)
         err.seek(0)
         if check and rc != 0:
-            raise Failure(f"wine {' '.join(args)} failed: {err.read().decode(errors='replace')[-400:]}")
+            raise Failure(f"wine {' '.join(args)} failed ({rc}): "
+                          f"{err.read().decode(errors='replace')[-400:]}")
         return out.read().decode("utf-8", errors="replace").replace("\r", "")
 
 
@@ -225,7 +226,16 @@ class User:
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def screen(self):
-        out = wine(PROBE, "dump")
+        # Windows come and go while the probe reads them; under load Wine has been seen to end
+        # the probe without a word when one dies under it. Another look is the user's view.
+        for attempt in range(3):
+            try:
+                out = wine(PROBE, "dump")
+                break
+            except Failure:
+                if attempt == 2:
+                    raise
+                time.sleep(0.2)
         return Screen([Win(line) for line in out.split("\n") if line.count("\t") >= 4])
 
     def shot(self, label):
