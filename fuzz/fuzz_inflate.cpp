@@ -83,8 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const size_t kCaps[] = {4096, 32'768, kCap, kCap};
   static const size_t kPieces[] = {2, 13, 4096, 65'536};
   // A pause after every 7th, 31st or 97th piece, or none. Each one costs the compact decoder
-  // its step over again (and a thrown exception), so pauses at every byte are left to the unit
-  // tests.
+  // its step over again, so pauses at every byte are left to the unit tests.
   static const size_t kPauses[] = {0, 7, 31, 97};
   const size_t readSize = kReads[data[0] & 3], cap = kCaps[data[0] & 3];
   const size_t piece = kPieces[data[0] >> 2 & 3], pauseEvery = kPauses[data[0] >> 4 & 3];
