@@ -150,6 +150,7 @@ struct TDecoder {
   size_t Written = 0;  // end of what Read has handed out
   size_t Summed = 0;   // end of what Adler covers
   THuffman Lit, Dist;
+  bool FixedBuilt = false;  // Lit and Dist hold the fixed codes
   uint8_t In[kKeep + kRetain + kInputSize];
   uint8_t Window[kWindowSize];
 
@@ -239,12 +240,18 @@ struct TDecoder {
       return true;
     }
     if (type == 1) {
-      uint8_t lengths[288];
-      for (int i = 0; i < 288; ++i) lengths[i] = 8 + (i >= 144 && i < 256) - (i >= 256 && i < 280);
-      Build(Lit, lengths, 288, false);
-      std::memset(lengths, 5, 32);
-      Build(Dist, lengths, 32, false);
-    } else if (!Check(type == 2) || !Tables()) {
+      // Built once for a run of fixed blocks: an empty one takes ten bits, and building both
+      // tables for each was most of the time such a stream took.
+      if (!FixedBuilt) {
+        uint8_t lengths[288];
+        for (int i = 0; i < 288; ++i)
+          lengths[i] = 8 + (i >= 144 && i < 256) - (i >= 256 && i < 280);
+        Build(Lit, lengths, 288, false);
+        std::memset(lengths, 5, 32);
+        Build(Dist, lengths, 32, false);
+        FixedBuilt = true;
+      }
+    } else if (!Check(type == 2) || (FixedBuilt = false, !Tables())) {
       return false;
     }
     if (!Check(true)) return false;  // the header was whole

@@ -227,6 +227,20 @@ TEST(Inflate, FailsWhereZlibFails) {
        TStreamWriter().Bits(3, 3).Fixed('a').Fixed(257).Code(30, 5).Finish(""), kThrows},
       {"fixed: length code 286", TStreamWriter().Bits(3, 3).Fixed('a').Fixed(286).Finish(""),
        kThrows},
+      // The fixed codes again after a dynamic block replaced them.
+      {"fixed, dynamic, fixed",
+       TStreamWriter()
+           .Bits(2, 3)
+           .Fixed('a')
+           .Fixed(256)
+           .Bits(0, 1)
+           .Dynamic(single, {1})
+           .Codes({{0, 1}, {2, 2}})
+           .Bits(3, 3)
+           .Fixed('b')
+           .Fixed(256)
+           .Finish("aab"),
+       kEnds},
       {"dynamic: sound, single distance code",
        TStreamWriter()
            .Bits(1, 1)
