@@ -39,3 +39,24 @@ TEST(Text, Utf8PrefixAndChars) {
     EXPECT_EQ(pieces, c.Pieces);
   }
 }
+
+// UTF-16 to UTF-8 at every length of sequence; a lone surrogate becomes U+FFFD, and what
+// comes back of valid text is the text itself.
+TEST(Text, Utf16ToUtf8) {
+  const struct {
+    std::u16string Utf16;
+    std::string Utf8;
+  } cases[] = {
+      {u"", ""},
+      {u"a\u00E4\u20AC", "a\xC3\xA4\xE2\x82\xAC"},
+      {u"\U0001F600x", "\xF0\x9F\x98\x80x"},
+      {std::u16string(1, char16_t(0xD83D)) + u"x", "\xEF\xBF\xBDx"},
+      {u"x" + std::u16string(1, char16_t(0xDE00)), "x\xEF\xBF\xBD"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Utf16ToUtf8(c.Utf16), c.Utf8);
+    if (c.Utf8.find("\xEF\xBF\xBD") == std::string::npos) {
+      EXPECT_EQ(Utf8ToUtf16(c.Utf8), c.Utf16);
+    }
+  }
+}
