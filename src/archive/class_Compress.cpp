@@ -57,10 +57,6 @@ uint8_t PercentOf(int64_t part, int64_t whole) {
 
 // --- TFileHeader -----------------------------------------------------------------------------
 
-bool TFileHeader::ReadRecord(TCodecFileStream& stream) {
-  return stream.Read(Record.data(), Record.size()) == kHeaderSize;
-}
-
 int32_t TFileHeader::Int(int at) const { return ReadInt32(Record.data() + at); }
 
 double TFileHeader::FileDate() const {
@@ -69,14 +65,14 @@ double TFileHeader::FileDate() const {
   return value;
 }
 
-std::string TFileHeader::RawFileName() const {
-  size_t length = std::min<size_t>(Record[rec::kNameLength], kMaxFileName);
-  return std::string(reinterpret_cast<const char*>(Record.data() + rec::kFileName), length);
+std::string_view TFileHeader::StoredName() const {
+  return {reinterpret_cast<const char*>(Record.data() + rec::kFileName),
+          std::min<size_t>(Record[rec::kNameLength], kMaxFileName)};
 }
 
-std::string TFileHeader::FileName() const { return Cp1252ToUtf8(RawFileName()); }
+std::string TFileHeader::FileName() const { return Cp1252ToUtf8(StoredName()); }
 
-bool TFileHeader::IsValid() const { return !TrimControls(RawFileName()).empty(); }
+bool TFileHeader::IsValid() const { return !TrimControls(StoredName()).empty(); }
 
 // --- TFileHeaders ----------------------------------------------------------------------------
 
@@ -97,12 +93,8 @@ int TFileHeaders::IndexOfFile(const std::string& request) const {
   // name for every request made a large package quadratic in allocations.
   auto key = TryUtf8ToCp1252(request.substr(0, request.find(';')));
   if (!key) return -1;
-  for (int i = 0; i < Count(); ++i) {
-    const THeaderRecord& r = Items[i]->Record;
-    std::string_view name(reinterpret_cast<const char*>(r.data() + rec::kFileName),
-                          std::min<size_t>(r[rec::kNameLength], kMaxFileName));
-    if (SameTextAZ(name, *key)) return i;
-  }
+  for (int i = 0; i < Count(); ++i)
+    if (SameTextAZ(Items[i]->StoredName(), *key)) return i;
   return -1;
 }
 
@@ -116,11 +108,22 @@ void TFileHeaders::ReadDirectory(TCodecFileStream& stream, int64_t offset) {
   // Records never overlap in a sound archive, so the file bounds how many there can be; a
   // larger count (or records chained in a circle) fails instead of filling memory.
   int64_t capacity = std::max<int64_t>(0, (stream.Size() - offset - kPrologueSize) / kHeaderSize);
+  // Records mostly follow one another, so they are read 64 at a time: a read for each cost
+  // more than taking it apart. A ciphered stream keys each read from its start, so it is read
+  // a record at a time.
+  const int64_t window = (stream.Codec == 1 || stream.Codec == 2 ? 1 : 64) * kHeaderSize;
+  std::vector<uint8_t> buffer(static_cast<size_t>(window));
+  int64_t from = 0, got = 0;  // the buffer holds the stream's bytes from `from` on
   int64_t p = offset + kPrologueSize;
   for (int32_t i = 0; i < count; ++i) {
+    if (i >= capacity) throw EQuillCompress(kHeadersUnreadable);
+    if (p < from || p + kHeaderSize > from + got) {
+      from = p;
+      got = stream.Seek(p) ? stream.Read(buffer.data(), buffer.size()) : 0;
+      if (got < kHeaderSize) throw EQuillCompress(kHeadersUnreadable);
+    }
     auto entry = std::make_unique<TFileHeader>(Owner);
-    if (i >= capacity || !stream.Seek(p) || !entry->ReadRecord(stream))
-      throw EQuillCompress(kHeadersUnreadable);
+    std::memcpy(entry->Record.data(), buffer.data() + (p - from), kHeaderSize);
     p = offset + entry->NextHeader();
     Add(std::move(entry));
   }

@@ -105,16 +105,15 @@ uint8_t PercentOf(int64_t part, int64_t whole);
 class TFileHeader {
  public:
   explicit TFileHeader(TQuillCompress* owner) : Owner(owner) {}
-  // Reads exactly 156 bytes at the stream's position; false when fewer arrive.
-  bool ReadRecord(TCodecFileStream& stream);
   bool IsValid() const;
 
   int32_t FileNumber() const { return Int(rec::kFileNumber); }
   double FileDate() const;
   uint8_t LastDisk() const { return Record[rec::kLastDisk]; }
   int32_t LastByte() const { return Int(rec::kLastByte); }
-  std::string FileName() const;     // UTF-8
-  std::string RawFileName() const;  // code page 1252, as stored
+  std::string FileName() const;         // UTF-8
+  std::string_view StoredName() const;  // code page 1252, as it lies in the record
+  std::string RawFileName() const { return std::string(StoredName()); }
   int32_t NextHeader() const { return Int(rec::kNextHeader); }
   int32_t FileSize() const { return Int(rec::kFileSize); }
   int32_t DataPosition() const { return Int(rec::kDataPosition); }

@@ -66,6 +66,11 @@ TEST(Directory, ReadsOrFailsCleanly) {
   Bytes name100 = Concat({Prologue(1), Chained(std::string(100, 'n'), 161)});
   Bytes blank = Concat({Prologue(1), Chained(" \t ", 161)});
   Bytes empty = Concat({Prologue(1), Chained("", 161)});
+  std::vector<TMember> many;
+  for (int i = 0; i < 70; ++i) many.push_back({"m" + std::to_string(i), Text("x")});
+  // The second record lies far beyond the first, the third before it again.
+  Bytes apart = Concat({Prologue(3), Chained("a", 5 + 100 * kHeaderSize), Chained("c", 0),
+                        Bytes(98 * kHeaderSize, 0), Chained("b", 5 + kHeaderSize)});
   struct Case {
     const char* What;
     Bytes File;
@@ -84,6 +89,8 @@ TEST(Directory, ReadsOrFailsCleanly) {
       {"next record beyond the file", beyond, kHeadersMsg, 1},
       {"next record before the archive", negative, kHeadersMsg, 1},
       {"name of 100 characters", name100, "", 1},
+      {"70 members", Layout(many), "", 70},
+      {"records apart", apart, "", 3},
       {"blank name", blank, "Tried to add an invalid file header", 0},
       {"empty name", empty, "Tried to add an invalid file header", 0},
   };
