@@ -111,19 +111,19 @@ void TFileHeaders::ReadDirectory(TCodecFileStream& stream, int64_t offset) {
   // Records mostly follow one another, so they are read 64 at a time: a read for each cost
   // more than taking it apart. A ciphered stream keys each read from its start, so it is read
   // a record at a time.
-  const int64_t window = (stream.Codec == 1 || stream.Codec == 2 ? 1 : 64) * kHeaderSize;
-  std::vector<uint8_t> buffer(static_cast<size_t>(window));
+  uint8_t buffer[64 * kHeaderSize];
+  const size_t window = stream.Codec == 1 || stream.Codec == 2 ? kHeaderSize : sizeof buffer;
   int64_t from = 0, got = 0;  // the buffer holds the stream's bytes from `from` on
   int64_t p = offset + kPrologueSize;
   for (int32_t i = 0; i < count; ++i) {
     if (i >= capacity) throw EQuillCompress(kHeadersUnreadable);
     if (p < from || p + kHeaderSize > from + got) {
       from = p;
-      got = stream.Seek(p) ? stream.Read(buffer.data(), buffer.size()) : 0;
+      got = stream.Seek(p) ? stream.Read(buffer, window) : 0;
       if (got < kHeaderSize) throw EQuillCompress(kHeadersUnreadable);
     }
     auto entry = std::make_unique<TFileHeader>(Owner);
-    std::memcpy(entry->Record.data(), buffer.data() + (p - from), kHeaderSize);
+    std::memcpy(entry->Record.data(), buffer + (p - from), kHeaderSize);
     p = offset + entry->NextHeader();
     Add(std::move(entry));
   }
