@@ -113,7 +113,6 @@ class TFileHeader {
   int32_t LastByte() const { return Int(rec::kLastByte); }
   std::string FileName() const;         // UTF-8
   std::string_view StoredName() const;  // code page 1252, as it lies in the record
-  std::string RawFileName() const { return std::string(StoredName()); }
   int32_t NextHeader() const { return Int(rec::kNextHeader); }
   int32_t FileSize() const { return Int(rec::kFileSize); }
   int32_t DataPosition() const { return Int(rec::kDataPosition); }
