@@ -29,6 +29,8 @@ inline void DestroyMenuHandle(HMENU h) { DestroyMenu(h); }
 inline void FreeCoMem(void* p) { CoTaskMemFree(p); }
 inline void FreeLocal(void* p) { LocalFree(p); }
 inline void FreeGlobal(HGLOBAL h) { GlobalFree(h); }
+inline void UnmapView(void* p) { UnmapViewOfFile(p); }
+inline void Unhook(HHOOK h) { UnhookWindowsHookEx(h); }
 }  // namespace handles_detail
 
 struct TFileHandle : THandle<HANDLE, handles_detail::CloseFile, nullptr> {
@@ -58,6 +60,8 @@ using TMenuHandle = THandle<HMENU, handles_detail::DestroyMenuHandle>;
 using TCoMemory = THandle<void*, handles_detail::FreeCoMem>;
 using TLocalMemory = THandle<void*, handles_detail::FreeLocal>;
 using TGlobalMemory = THandle<HGLOBAL, handles_detail::FreeGlobal>;
+using TMappedView = THandle<void*, handles_detail::UnmapView>;
+using THookHandle = THandle<HHOOK, handles_detail::Unhook>;
 
 // A COM interface pointer, released once.
 template <typename I>

@@ -2,11 +2,10 @@
 //   probe dump        every visible top-level window of other processes and its children, one
 //                     line each: depth, class, text, screen rectangle, state (v visible,
 //                     d disabled, c checked, f focused), progress position or selected item
-//   probe watch       follows every progress bar of other processes until its standard input
-//                     closes, then prints per bar: the page's title, the bar's place on its
-//                     page, the highest position seen. One thread per bar keeps a question
-//                     waiting on each, so the last position is read even when the page
-//                     closes right after setting it.
+//   probe watch       says "watching" once it follows every progress bar of other processes
+//                     (through probehook.dll, in each bar's own thread), and when its standard
+//                     input closes prints per bar: the page's title, the bar's place on its
+//                     page, the highest position it was given
 //   probe hold PATH   opens PATH for reading and writing without sharing and keeps it open
 //                     until its standard input closes, as a user's running program would
 // Output is UTF-8 so that the harness sees umlauts as the user does.
@@ -15,14 +14,10 @@
 #include <commctrl.h>
 // clang-format on
 
-#include <algorithm>
 #include <cstdio>
-#include <map>
-#include <mutex>
 #include <string>
-#include <thread>
-#include <vector>
 
+#include "probebars.h"
 #include "uHandles.h"
 
 namespace {
@@ -106,84 +101,44 @@ int DumpAll() {
   return 0;
 }
 
-struct TBar {
-  std::string Page;
-  int Place = 0;
-  long Highest = -1;
-};
-
-std::mutex gBarsLock;
-std::map<HWND, TBar> gBars;
-
-// The first non-empty label of a page is the title in its header band.
-std::string PageTitle(HWND top) {
-  for (HWND c = GetWindow(top, GW_CHILD); c; c = GetNextWindow(c, GW_HWNDNEXT)) {
-    wchar_t cls[64] = L"";
-    GetClassNameW(c, cls, 64);
-    if (lstrcmpiW(cls, L"Static") == 0) {
-      std::string t = Text(c);
-      if (!t.empty()) return t;
-    }
-    std::string inner = PageTitle(c);
-    if (!inner.empty()) return inner;
-  }
-  return "";
-}
-
-void CollectBars(HWND w, std::vector<HWND>& bars) {
-  for (HWND c = GetWindow(w, GW_CHILD); c; c = GetNextWindow(c, GW_HWNDNEXT)) {
-    wchar_t cls[64] = L"";
-    GetClassNameW(c, cls, 64);
-    if (lstrcmpiW(cls, PROGRESS_CLASSW) == 0) bars.push_back(c);
-    CollectBars(c, bars);
-  }
-}
-
-void FollowBar(HWND bar) {
-  while (IsWindow(bar)) {
-    DWORD_PTR pos = 0;
-    if (!SendMessageTimeoutW(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 5000, &pos)) break;
-    std::lock_guard<std::mutex> lock(gBarsLock);
-    TBar& b = gBars[bar];
-    b.Highest = std::max(b.Highest, static_cast<long>(pos));
-  }
-}
-
-DWORD WINAPI WatchStdin(void* done) {
+// Until the harness closes our standard input.
+void WaitForEndOfInput() {
   char c;
   DWORD n;
   while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &c, 1, &n, nullptr) && n == 1) {
   }
-  *static_cast<volatile LONG*>(done) = 1;
-  return 0;
 }
 
 int Watch() {
-  volatile LONG done = 0;
-  TKernelHandle watcher(CreateThread(nullptr, 0, WatchStdin, const_cast<LONG*>(&done), 0, nullptr));
-  const DWORD self = GetCurrentProcessId();
-  std::vector<std::thread> followers;
-  while (!done) {
-    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-      DWORD pid = 0;
-      GetWindowThreadProcessId(w, &pid);
-      if (pid == self) continue;
-      std::vector<HWND> bars;
-      CollectBars(w, bars);
-      for (size_t i = 0; i < bars.size(); ++i) {
-        {
-          std::lock_guard<std::mutex> lock(gBarsLock);
-          if (gBars.count(bars[i])) continue;
-          gBars[bars[i]] = TBar{PageTitle(w), static_cast<int>(i), -1};
-        }
-        followers.emplace_back(FollowBar, bars[i]);
-      }
-    }
-    Sleep(10);
+  TKernelHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                           sizeof(TBarTable), kBarTableName));
+  TMappedView view(mapping ? MapViewOfFile(mapping.Get(), FILE_MAP_WRITE, 0, 0, sizeof(TBarTable))
+                           : nullptr);
+  // The library lies beside the probe, where the search for it begins; the system loads it
+  // into each hooked process by the path it was found at here.
+  TModuleHandle hooks(LoadLibraryW(L"probehook.dll"));
+  const auto proc = hooks ? reinterpret_cast<HOOKPROC>(
+                                reinterpret_cast<void*>(GetProcAddress(hooks.Get(), kBarHookProc)))
+                          : nullptr;
+  if (!view || !proc) {
+    std::fprintf(stderr, "probe: cannot watch the bars (error %lu)\n", GetLastError());
+    return 1;
   }
-  for (std::thread& t : followers) t.detach();
-  std::lock_guard<std::mutex> lock(gBarsLock);
-  for (const auto& [w, b] : gBars) std::printf("%s\t%d\t%ld\n", b.Page.c_str(), b.Place, b.Highest);
+  auto* table = static_cast<TBarTable*>(view.Get());
+  // A process that mapped the table of an earlier watch keeps it alive: start from nothing.
+  ZeroMemory(table, sizeof *table);
+  THookHandle hook(SetWindowsHookExW(WH_CALLWNDPROCRET, proc, hooks.Get(), 0));
+  if (!hook) {
+    std::fprintf(stderr, "probe: cannot hook the windows (error %lu)\n", GetLastError());
+    return 1;
+  }
+  std::printf("watching\n");
+  std::fflush(stdout);
+  WaitForEndOfInput();
+  for (const TBarSlot& slot : table->Slots)
+    if (slot.Window)
+      std::printf("%s\t%ld\t%ld\n", OneLine(Utf8(slot.Page, lstrlenW(slot.Page))).c_str(),
+                  slot.Place, slot.Highest);
   std::fflush(stdout);
   return 0;
 }
@@ -197,10 +152,7 @@ int Hold(const wchar_t* path) {
   }
   std::printf("held\n");
   std::fflush(stdout);
-  char c;
-  DWORD n;
-  while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &c, 1, &n, nullptr) && n == 1) {
-  }
+  WaitForEndOfInput();
   return 0;
 }
 

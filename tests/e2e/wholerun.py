@@ -52,10 +52,12 @@ def wine(*args, check=True):
 
 ENV_MACHINE = r"HKLM\System\CurrentControlSet\Control\Session Manager\Environment"
 ENV_USER = r"HKCU\Environment"
+# Where the maker's own 32-bit programs register the library.
+MAKER = r"HKLM\SOFTWARE\Kro GmbH\Shared"
 
 
-def reg_query(key, name):
-    for line in wine("reg", "query", key, "/v", name, check=False).split("\n"):
+def reg_query(key, name, *view):
+    for line in wine("reg", "query", key, "/v", name, *view, check=False).split("\n"):
         parts = line.strip().split(None, 2)
         if len(parts) >= 2 and parts[0].lower() == name.lower():
             return parts[2] if len(parts) == 3 else ""
@@ -66,15 +68,19 @@ def reg_set(key, name, value, kind="REG_SZ"):
     wine("reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f")
 
 
-def reg_delete(key, name):
-    wine("reg", "delete", key, "/v", name, "/f", check=False)
+def reg_delete(key, name, *view):
+    wine("reg", "delete", key, "/v", name, "/f", *view, check=False)
 
 
 def fresh_machine():
-    """No earlier installation, no ZEB, the search path as Wine makes it, no shortcuts."""
+    """No earlier installation, no ZEB, no maker registration, the search path as Wine makes it,
+    no shortcuts. Checked afterwards: a run cut short in an earlier case (or a registry change
+    lost with a wineserver killed under load) must fail here, not as a wrong page much later."""
     shutil.rmtree(KRO, ignore_errors=True)
     for key in (ENV_MACHINE, ENV_USER):
         reg_delete(key, "ZEB")
+    for view in ("/reg:32", "/reg:64"):
+        reg_delete(MAKER, "ZEB", view)
     reg_delete(ENV_USER, "PATH")
     path = reg_query(ENV_MACHINE, "PATH") or ""
     cleaned = ";".join(p for p in path.split(";") if "kro" not in p.lower())
@@ -82,6 +88,10 @@ def fresh_machine():
         reg_set(ENV_MACHINE, "PATH", cleaned, "REG_EXPAND_SZ")
     for lnk in shortcut_files():
         os.remove(lnk)
+    left = [key for key in (ENV_MACHINE, ENV_USER) if reg_query(key, "ZEB") is not None]
+    left += [MAKER + " " + view for view in ("/reg:32", "/reg:64")
+             if reg_query(MAKER, "ZEB", view) is not None]
+    expect(not left and not os.path.exists(KRO), f"the machine is not fresh: ZEB in {left}")
 
 
 def shortcut_files():
@@ -295,13 +305,23 @@ class BarWatch:
         self.out = tempfile.TemporaryFile()
         self.proc = subprocess.Popen(["wine", PROBE, "watch"], stdin=subprocess.PIPE,
                                      stdout=self.out, stderr=subprocess.DEVNULL)
+        # Setup starts only once every bar it makes is followed.
+        deadline = time.monotonic() + 30
+        while not self.output().startswith("watching\n"):
+            expect(self.proc.poll() is None and time.monotonic() < deadline,
+                   f"probe watch did not start (exit {self.proc.poll()})")
+            time.sleep(0.05)
+
+    def output(self):
+        # pread leaves the offset the probe writes at, which it shares with us, alone.
+        data = os.pread(self.out.fileno(), 1 << 20, 0)
+        return data.decode("utf-8", errors="replace").replace("\r", "")
 
     def finish(self):
         self.proc.stdin.close()
         self.proc.wait(timeout=30)
-        self.out.seek(0)
         result = {}
-        for line in self.out.read().decode("utf-8", errors="replace").replace("\r", "").split("\n"):
+        for line in self.output().split("\n"):
             f = line.split("\t")
             if len(f) == 3:
                 key = (f[0], int(f[1]))
@@ -511,17 +531,12 @@ def case_update(u, work):
     expect(shortcut_files() == [], "shortcuts were made without being asked for")
 
 
-MAKER = r"HKLM\SOFTWARE\Kro GmbH\Shared"
-
-
 def case_maker_registration(u, work):
     """An installation the maker's 32-bit programs registered, in the 32-bit registry view
     only, with no ZEB anywhere: setup finds and updates it, then configures the environment."""
     fresh_machine()
     old = existing_installation("sa")
     reg_delete(ENV_MACHINE, "ZEB")
-    for view in ("/reg:32", "/reg:64"):
-        wine("reg", "delete", MAKER, "/v", "ZEB", "/f", view, check=False)
     wine("reg", "add", MAKER, "/v", "ZEB", "/d", r"C:\KRO\ZEB", "/f", "/reg:32")
     native = wine("reg", "query", MAKER, "/v", "ZEB", "/reg:64", check=False)
     expect("C:\\KRO\\ZEB" not in native, f"the 64-bit view holds the value too: {native!r}")
@@ -541,7 +556,7 @@ def case_maker_registration(u, work):
         check_tree(expected, ignore=())
         check_environment()
     finally:
-        wine("reg", "delete", MAKER, "/v", "ZEB", "/f", "/reg:32", check=False)
+        reg_delete(MAKER, "ZEB", "/reg:32")
 
 
 def case_no_full_installation(u, work):

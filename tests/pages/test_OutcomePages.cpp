@@ -26,6 +26,7 @@
 #include "diaReadme.h"
 #include "uApplication.h"
 #include "uForms.h"
+#include "uHandles.h"
 #include "uPaths.h"
 #include "uText.h"
 
@@ -45,7 +46,6 @@ struct TSent {
   std::wstring Text;
 };
 std::vector<TSent> Sent;
-HHOOK Hook = nullptr;
 
 LRESULT CALLBACK SentProc(int code, WPARAM wp, LPARAM lp) {
   const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
@@ -56,15 +56,12 @@ LRESULT CALLBACK SentProc(int code, WPARAM wp, LPARAM lp) {
     if (m->message == WM_SETTEXT && m->lParam) s.Text = reinterpret_cast<const wchar_t*>(m->lParam);
     Sent.push_back(s);
   }
-  return CallNextHookEx(Hook, code, wp, lp);
+  return CallNextHookEx(nullptr, code, wp, lp);
 }
 
 struct TWatchSent {
-  TWatchSent() {
-    Sent.clear();
-    Hook = SetWindowsHookExW(WH_CALLWNDPROC, SentProc, nullptr, GetCurrentThreadId());
-  }
-  ~TWatchSent() { UnhookWindowsHookEx(Hook); }
+  TWatchSent() { Sent.clear(); }
+  THookHandle Hook{SetWindowsHookExW(WH_CALLWNDPROC, SentProc, nullptr, GetCurrentThreadId())};
   // The positions each progress bar was given, in order, told apart by their window.
   static std::vector<int> Positions() {
     std::vector<int> p;
