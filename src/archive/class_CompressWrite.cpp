@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "class_Compress.h"
+#include "uReplaceFile.h"
 #include "uText.h"
 
 namespace {
@@ -293,102 +294,95 @@ void TQuillCompress::AddFiles(const std::vector<TPackItem>& items) {
   }
   firstTask.push_back(tasks.size());
 
-  const std::string temp = FCompressedFile + ".~kro";
-  int error = 0;
-  fsys::TFile out = fsys::TFile::Create(temp, &error);
-  if (!out.IsOpen()) throw EQuillCompress(Format("Cannot create the file %s", {FCompressedFile}));
-  try {
-    WritePrefix(out, PrefixFile, Offset);
-    uint8_t prologue[kPrologueSize] = {};
-    PutInt32(prologue, static_cast<int64_t>(items.size()));
-    WriteAll(out, prologue, sizeof prologue);
-    int64_t position = kPrologueSize;
-    Stats = {};
-    const int level = ZlibLevel(CompressionLevel);
-    TDeflatePool pool(items, tasks, level, std::max(1, Threads));
-    for (size_t k = 0; k < items.size(); ++k) {
-      if (Abort) throw EqcAborted();
-      const std::string& name = items[k].StoredName;
-      if (!sizes[k]) throw EQuillCompress(Format("Cannot open the file %s", {items[k].SourcePath}));
-      if (*sizes[k] > std::numeric_limits<int32_t>::max())
-        throw EQuillCompress(Format("The file %s is larger than 2 GB", {name}));
-      const int64_t size = *sizes[k];
-      Stats.FileName = name;
-      Stats.FileSize = static_cast<int32_t>(size);
-      Stats.FileBytesDone = 0;
-      Stats.FileDone = 0;
-      if (OnBeforeAdding) OnBeforeAdding(*this, Stats);
-
-      const int64_t data = position + kHeaderSize;
-      if (!out.Seek(Offset + data)) throw EqcDiskFull();
-      int64_t compressed = 0;
-      auto put = [&](const uint8_t* bytes, size_t n) {
-        compressed += static_cast<int64_t>(n);
-        if (compressed > kMaxArchive - data)
-          throw EQuillCompress("The archive would be larger than 2 GB");
-        WriteAll(out, bytes, n);
-      };
-      const auto header = ZlibHeader(items[k].Store ? Z_NO_COMPRESSION : level);
-      put(header.data(), header.size());
-      uLong adler = 1;
-      for (size_t t = firstTask[k]; t < firstTask[k + 1]; ++t) {
-        TPiece piece = pool.Take(t);
-        switch (piece.Fault) {
-          case TFault::kNone:
-            break;
-          case TFault::kOpen:
-            throw EQuillCompress(Format("Cannot open the file %s", {items[k].SourcePath}));
-          case TFault::kRead:
-            throw EQuillCompress(Format("Cannot read the file %s", {name}));
-          case TFault::kChanged:
-            throw EQuillCompress(Format("The file %s changed while it was packed", {name}));
-          case TFault::kInternal:
-            throw Exception("error");
-        }
-        put(piece.Data.data(), piece.Data.size());
-        adler = adler32_combine(adler, piece.Adler, static_cast<z_off_t>(tasks[t].Size));
-      }
-      const uint8_t trailer[4] = {static_cast<uint8_t>(adler >> 24),
-                                  static_cast<uint8_t>(adler >> 16),
-                                  static_cast<uint8_t>(adler >> 8), static_cast<uint8_t>(adler)};
-      put(trailer, sizeof trailer);
-
-      THeaderRecord& r = Stats.Header;
-      r.fill(0);
-      PutInt32(&r[rec::kFileNumber], static_cast<int64_t>(k) + 1);
-      std::memcpy(&r[rec::kFileDate], &items[k].FileDate, sizeof(double));
-      PutInt32(&r[rec::kLastByte], data + compressed - 1);
-      r[rec::kNameLength] = static_cast<uint8_t>(names[k].size());
-      std::memcpy(&r[rec::kFileName], names[k].data(), names[k].size());
-      PutInt32(&r[rec::kNextHeader], data + compressed);
-      PutInt32(&r[rec::kFileSize], size);
-      PutInt32(&r[rec::kDataPosition], data);
-      PutInt32(&r[rec::kCompressedSize], compressed);
-      if (!out.Seek(Offset + position)) throw EqcDiskFull();
-      WriteAll(out, r.data(), r.size());
-      position = data + compressed;
-      if (!out.Seek(Offset + position)) throw EqcDiskFull();
-
-      Stats.FileSize = static_cast<int32_t>(size);
-      Stats.FileBytesDone = static_cast<int32_t>(size);
-      Stats.CompressedSize = static_cast<int32_t>(compressed);
-      Stats.Ratio = PercentOf(compressed, size);
-      Stats.FilePercent = 100;
-      Stats.FileDone = 1;
-      Stats.TotalSize += size;
-      Stats.TotalBytesDone += size;
-      Stats.TotalCompressedSize += compressed;
-      if (OnAfterAdding) OnAfterAdding(*this, Stats);
-    }
-    out.Close();
-  } catch (...) {
-    out.Close();
-    fsys::RemoveFile(temp);
-    throw;
-  }
-  if (!fsys::RenameOver(temp, FCompressedFile, &error)) {
-    fsys::RemoveFile(temp);
+  // A user's file at the temporary name is never touched; an old archive gives way only
+  // to a complete new one.
+  TReplacement target;
+  if (target.Open(FCompressedFile) != 0)
     throw EQuillCompress(Format("Cannot create the file %s", {FCompressedFile}));
+  fsys::TFile& out = target.File();
+  WritePrefix(out, PrefixFile, Offset);
+  uint8_t prologue[kPrologueSize] = {};
+  PutInt32(prologue, static_cast<int64_t>(items.size()));
+  WriteAll(out, prologue, sizeof prologue);
+  int64_t position = kPrologueSize;
+  Stats = {};
+  const int level = ZlibLevel(CompressionLevel);
+  TDeflatePool pool(items, tasks, level, std::max(1, Threads));
+  for (size_t k = 0; k < items.size(); ++k) {
+    if (Abort) throw EqcAborted();
+    const std::string& name = items[k].StoredName;
+    if (!sizes[k]) throw EQuillCompress(Format("Cannot open the file %s", {items[k].SourcePath}));
+    if (*sizes[k] > std::numeric_limits<int32_t>::max())
+      throw EQuillCompress(Format("The file %s is larger than 2 GB", {name}));
+    const int64_t size = *sizes[k];
+    Stats.FileName = name;
+    Stats.FileSize = static_cast<int32_t>(size);
+    Stats.FileBytesDone = 0;
+    Stats.FileDone = 0;
+    if (OnBeforeAdding) OnBeforeAdding(*this, Stats);
+
+    const int64_t data = position + kHeaderSize;
+    if (!out.Seek(Offset + data)) throw EqcDiskFull();
+    int64_t compressed = 0;
+    auto put = [&](const uint8_t* bytes, size_t n) {
+      compressed += static_cast<int64_t>(n);
+      if (compressed > kMaxArchive - data)
+        throw EQuillCompress("The archive would be larger than 2 GB");
+      WriteAll(out, bytes, n);
+    };
+    const auto header = ZlibHeader(items[k].Store ? Z_NO_COMPRESSION : level);
+    put(header.data(), header.size());
+    uLong adler = 1;
+    for (size_t t = firstTask[k]; t < firstTask[k + 1]; ++t) {
+      TPiece piece = pool.Take(t);
+      switch (piece.Fault) {
+        case TFault::kNone:
+          break;
+        case TFault::kOpen:
+          throw EQuillCompress(Format("Cannot open the file %s", {items[k].SourcePath}));
+        case TFault::kRead:
+          throw EQuillCompress(Format("Cannot read the file %s", {name}));
+        case TFault::kChanged:
+          throw EQuillCompress(Format("The file %s changed while it was packed", {name}));
+        case TFault::kInternal:
+          throw Exception("error");
+      }
+      put(piece.Data.data(), piece.Data.size());
+      adler = adler32_combine(adler, piece.Adler, static_cast<z_off_t>(tasks[t].Size));
+    }
+    const uint8_t trailer[4] = {static_cast<uint8_t>(adler >> 24),
+                                static_cast<uint8_t>(adler >> 16), static_cast<uint8_t>(adler >> 8),
+                                static_cast<uint8_t>(adler)};
+    put(trailer, sizeof trailer);
+
+    THeaderRecord& r = Stats.Header;
+    r.fill(0);
+    PutInt32(&r[rec::kFileNumber], static_cast<int64_t>(k) + 1);
+    std::memcpy(&r[rec::kFileDate], &items[k].FileDate, sizeof(double));
+    PutInt32(&r[rec::kLastByte], data + compressed - 1);
+    r[rec::kNameLength] = static_cast<uint8_t>(names[k].size());
+    std::memcpy(&r[rec::kFileName], names[k].data(), names[k].size());
+    PutInt32(&r[rec::kNextHeader], data + compressed);
+    PutInt32(&r[rec::kFileSize], size);
+    PutInt32(&r[rec::kDataPosition], data);
+    PutInt32(&r[rec::kCompressedSize], compressed);
+    if (!out.Seek(Offset + position)) throw EqcDiskFull();
+    WriteAll(out, r.data(), r.size());
+    position = data + compressed;
+    if (!out.Seek(Offset + position)) throw EqcDiskFull();
+
+    Stats.FileSize = static_cast<int32_t>(size);
+    Stats.FileBytesDone = static_cast<int32_t>(size);
+    Stats.CompressedSize = static_cast<int32_t>(compressed);
+    Stats.Ratio = PercentOf(compressed, size);
+    Stats.FilePercent = 100;
+    Stats.FileDone = 1;
+    Stats.TotalSize += size;
+    Stats.TotalBytesDone += size;
+    Stats.TotalCompressedSize += compressed;
+    if (OnAfterAdding) OnAfterAdding(*this, Stats);
   }
+  if (target.Commit() != 0)
+    throw EQuillCompress(Format("Cannot create the file %s", {FCompressedFile}));
   FHeadersLoaded = false;
 }

@@ -4,24 +4,32 @@
 
 namespace {
 
-// ".~kro", then ".~kroa" to ".~kroz": each name taken is a file a package or a user put there.
-constexpr int kTempNameAttempts = 27;
+// The bare name, then "a" to "z": each name taken is a file a package or a user put there.
+constexpr int kFreshNameAttempts = 27;
 
 }  // namespace
+
+int CreateFreshFile(const std::string& stem, const char* suffix, fsys::TFile& file,
+                    std::string& path) {
+  int error = 0;
+  for (int n = 1; n <= kFreshNameAttempts; ++n) {
+    path = stem + suffix;
+    if (n > 1) path += static_cast<char>('a' + n - 2);
+    file = fsys::TFile::CreateNew(path, &error);
+    if (file.IsOpen()) return 0;
+    // Taken: try the next name; anything else is why nothing can be written there.
+    if (error != fsys::kNameTaken) break;
+  }
+  path.clear();
+  return error ? error : fsys::kNameTaken;
+}
 
 int TReplacement::Open(const std::string& target) {
   FTarget = target;
   int error = fsys::ProbeReplaceable(target, FReplacing);
-  for (int n = 1; !error && n <= kTempNameAttempts; ++n) {
-    FTempPath = target + ".~kro";
-    if (n > 1) FTempPath += static_cast<char>('a' + n - 2);
-    FFile = fsys::TFile::CreateNew(FTempPath, &error);
-    if (FFile.IsOpen()) return 0;
-    // Taken: try the next name; anything else is why the target cannot be written.
-    if (error == fsys::kNameTaken && n < kTempNameAttempts) error = 0;
-  }
-  FTempPath.clear();
-  return error;  // never 0 here: the last name taken leaves kNameTaken
+  // An empty file has nothing to lose to a power cut: it is replaced without a flush.
+  if (FReplacing && fsys::FileSize(target) == 0) FReplacing = false;
+  return error ? error : CreateFreshFile(target, ".~kro", FFile, FTempPath);
 }
 
 TReplacement::~TReplacement() {

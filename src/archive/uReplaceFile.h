@@ -9,6 +9,12 @@
 
 #include "uFileSys.h"
 
+// Creates stem + suffix, else stem + suffix + "a" to "z" while a name is taken: a new file
+// shared with nobody, never one that was there. 0 with the file open and its name in `path`;
+// otherwise the system's code for why not.
+int CreateFreshFile(const std::string& stem, const char* suffix, fsys::TFile& file,
+                    std::string& path);
+
 class TReplacement {
  public:
   TReplacement() = default;
@@ -24,15 +30,13 @@ class TReplacement {
   int Open(const std::string& target);
   fsys::TFile& File() { return FFile; }
   const std::string& TempPath() const { return FTempPath; }
-  // Whether a file was at the target when this began.
-  bool Replacing() const { return FReplacing; }
   // Moves the temporary file over the target and closes it, flushed first when it replaces a
-  // file (ArchiveHooks().FlushFile): 0, or the system's code when the target could not be
+  // file that is not empty (ArchiveHooks().FlushFile): 0, or the system's code when the target could not be
   // replaced (the temporary file is then removed).
   int Commit();
 
  private:
   std::string FTarget, FTempPath;
   fsys::TFile FFile;
-  bool FReplacing = false;
+  bool FReplacing = false;  // a file with content is at the target
 };

@@ -103,6 +103,25 @@ TEST_F(KropackSetup, BuildsTheSetupFile) {
   EXPECT_FALSE(fs::exists(P(Dir / "setup.exe.~pak")));
 }
 
+// Files of the user's at the names kropack writes its temporary files under are never
+// touched, whether the setup file is new or replaces an older one.
+TEST_F(KropackSetup, LeavesFilesAtTheTemporaryNamesAlone) {
+  const std::vector<std::string> theirs = {"setup.exe.~kro", "setup.exe.~pak",
+                                           "setup.exe.~pak.~kro", "setup.exe.~paka"};
+  for (bool older : {false, true}) {
+    SCOPED_TRACE(older ? "over an older setup file" : "a new setup file");
+    fs::remove(P(Dir / "setup.exe"));
+    if (older) WriteFile(Dir / "setup.exe", Text("older"));
+    for (const auto& name : theirs) WriteFile(Dir / name, Text("user's " + name));
+    TRun run = Build(Noise(1000));
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_GT(ReadFile(Dir / "setup.exe").size(), static_cast<size_t>(ARCHIVE_OFFSET));
+    for (const auto& name : theirs) EXPECT_EQ(ReadFile(Dir / name), Text("user's " + name));
+    EXPECT_FALSE(fs::exists(P(Dir / "setup.exe.~pakb")));
+    EXPECT_FALSE(fs::exists(P(Dir / "setup.exe.~kroa")));
+  }
+}
+
 // The package goes into the setup file's archive as it is, in stored blocks (78 01), not
 // compressed a second time; read back (here through the inflater the program links: zlib's,
 // or setup.exe's own in kropack_setup_compact) it is the archive kropack pack writes.

@@ -14,6 +14,7 @@
 #include "uKropackSys.h"
 #include "uNameFold.h"
 #include "uPaths.h"
+#include "uReplaceFile.h"
 #include "uText.h"
 
 namespace {
@@ -218,7 +219,9 @@ std::optional<std::string> InstalledStub() {
 // Removes a file on leaving the scope, however it is left.
 struct TTempFile {
   std::string Path;
-  ~TTempFile() { fsys::RemoveFile(Path); }
+  ~TTempFile() {
+    if (!Path.empty()) fsys::RemoveFile(Path);
+  }
 };
 
 // The description's problem that would stop the setup, or nothing.
@@ -289,7 +292,13 @@ int RunSetup(const TArgs& args, const TIo& io) {
          " bytes, more than the " KRO_ARCHIVE_OFFSET_TEXT " bytes before the archive");
   if (!fsys::DirectoryExists(*dir)) Fail("cannot find the folder " + *dir);
 
-  TTempFile packageFile{*out + ".~pak"};
+  // The package's own name beside the setup file, one that nothing there had.
+  TTempFile packageFile;
+  {
+    fsys::TFile file;
+    if (CreateFreshFile(*out, ".~pak", file, packageFile.Path) != 0)
+      Fail("cannot create a file beside " + *out);
+  }
   TCollector collector(*dir, *out, io);
   collector.AddPath(".");
   if (collector.Items.empty()) std::fprintf(io.Err, "kropack: the package is empty\n");
