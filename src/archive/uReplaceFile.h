@@ -31,8 +31,8 @@ class TReplacement {
   fsys::TFile& File() { return FFile; }
   const std::string& TempPath() const { return FTempPath; }
   // Moves the temporary file over the target and closes it, flushed first when it replaces a
-  // file that is not empty (ArchiveHooks().FlushFile): 0, or the system's code when the target could not be
-  // replaced (the temporary file is then removed).
+  // file that is not empty (ArchiveHooks().FlushFile): 0, or the system's code when the target
+  // could not be replaced (the temporary file is then removed).
   int Commit();
 
  private:
