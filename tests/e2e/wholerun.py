@@ -793,6 +793,13 @@ def case_picker(u, work):
     u.key("Return")
     u.wait(NOT_FOUND["en"], label="destination")
     for key, accepts in (("Return", False), ("F2", False), ("Escape", True), ("F10", True)):
+        if u.screen().one(re.compile(""), cls="Edit").text != "C:\\KRO":
+            # Back to the proposal, so that each key's answer shows in the field.
+            u.click(re.compile(""), cls="Edit")
+            u.key("End", "shift+Home")
+            u.type("C:\\KRO")
+            field = u.screen().one(re.compile(""), cls="Edit").text
+            expect(field == "C:\\KRO", f"the field shows {field!r} after typing C:\\KRO")
         u.click("Search")
         s = u.wait("Select folder", label=f"picker-{key}")
         tree_views = s.find(re.compile(""), cls="SysTreeView32")
