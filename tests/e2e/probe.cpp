@@ -101,6 +101,12 @@ int DumpAll() {
   return 0;
 }
 
+// What could not be done, with the system's code for why: the probe's failure.
+int Refuse(const char* what) {
+  std::fprintf(stderr, "probe: cannot %s (error %lu)\n", what, GetLastError());
+  return 1;
+}
+
 // Until the harness closes our standard input.
 void WaitForEndOfInput() {
   char c;
@@ -121,16 +127,14 @@ int Watch() {
                                 reinterpret_cast<void*>(GetProcAddress(hooks.Get(), kBarHookProc)))
                           : nullptr;
   if (!view || !proc) {
-    std::fprintf(stderr, "probe: cannot watch the bars (error %lu)\n", GetLastError());
-    return 1;
+    return Refuse("watch the bars");
   }
   auto* table = static_cast<TBarTable*>(view.Get());
   // A process that mapped the table of an earlier watch keeps it alive: start from nothing.
   ZeroMemory(table, sizeof *table);
   THookHandle hook(SetWindowsHookExW(WH_CALLWNDPROCRET, proc, hooks.Get(), 0));
   if (!hook) {
-    std::fprintf(stderr, "probe: cannot hook the windows (error %lu)\n", GetLastError());
-    return 1;
+    return Refuse("hook the windows");
   }
   std::printf("watching\n");
   std::fflush(stdout);
@@ -147,8 +151,7 @@ int Hold(const wchar_t* path) {
   auto h = TFileHandle::FromCreate(
       CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!h) {
-    std::fprintf(stderr, "probe: cannot open the file (error %lu)\n", GetLastError());
-    return 1;
+    return Refuse("open the file");
   }
   std::printf("held\n");
   std::fflush(stdout);

@@ -64,8 +64,8 @@ def reg_query(key, name, *view):
     return None
 
 
-def reg_set(key, name, value, kind="REG_SZ"):
-    wine("reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f")
+def reg_set(key, name, value, kind="REG_SZ", *view):
+    wine("reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f", *view)
 
 
 def reg_delete(key, name, *view):
@@ -546,7 +546,7 @@ def case_maker_registration(u, work):
     fresh_machine()
     old = existing_installation("sa")
     reg_delete(ENV_MACHINE, "ZEB")
-    wine("reg", "add", MAKER, "/v", "ZEB", "/d", r"C:\KRO\ZEB", "/f", "/reg:32")
+    reg_set(MAKER, "ZEB", r"C:\KRO\ZEB", "REG_SZ", "/reg:32")
     native = wine("reg", "query", MAKER, "/v", "ZEB", "/reg:64", check=False)
     expect("C:\\KRO\\ZEB" not in native, f"the 64-bit view holds the value too: {native!r}")
     try:
